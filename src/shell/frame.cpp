@@ -1,0 +1,67 @@
+// frame.cpp -- start-up, the order of work in a frame, and shutdown
+#include "shell/frame.h"
+
+#include <cstdio>
+
+#include "present/backdrop.h"
+#include "present/score.h"
+#include "present/title.h"
+#include "shell/platform.h"
+#include "state/assets.h"
+#include "state/game_state.h"
+#include "world/world.h"
+
+int startUp() {
+    if (!platformOpen()) return 1;
+    return startSession();
+}
+
+int startSession() {
+    backBuffer = create_bitmap(platformScreenWidth(), platformScreenHeight());
+    clear_bitmap(backBuffer);
+    game.scrollY = 0;
+    game.topRow = 1;
+    resetGame();
+    if (!initSession()) {
+        platformLeaveGraphics();
+        std::fprintf(stderr, "driftwing: cannot load %s\n", failedAsset());
+        destroy_bitmap(backBuffer);
+        backBuffer = nullptr;
+        return 1;
+    }
+    return 0;
+}
+
+bool runFrame() {
+    clear_bitmap(backBuffer);
+    if (game.gameMode == Playing) {
+        drawBackdrop();
+        updateWorld();
+    }
+    drawBanner();
+    drawTitle();
+    drawScore();
+    advanceScroll();
+    platformWaitRetrace();
+    platformPresent(backBuffer);
+    platformPollKeyboard();
+    return handleKeys();
+}
+
+void runFrameLoop() {
+    while (!runFrame() && !platformCloseRequested()) {
+    }
+}
+
+void shutdownAssets() {
+    destroy_bitmap(backdrop);
+    destroy_bitmap(backBuffer);
+    destroy_bitmap(spriteSheet);
+    destroy_bitmap(titleSheet);
+    destroy_sample(shotSound);
+    destroy_sample(blastSound);
+    destroy_sample(musicLoop);
+    backdrop = backBuffer = spriteSheet = titleSheet = nullptr;
+    shotSound = blastSound = musicLoop = nullptr;
+    remove_sound();
+}

@@ -1,0 +1,28 @@
+// frame.h -- the program shell: start-up, one frame of the loop, the keys, the scroll, shutdown
+#pragma once
+
+// Start-up in order: library and window (through the platform), backBuffer,
+// scroll start values, resetGame, initSession. Returns 0 when the frame loop may
+// run, otherwise the exit code (1), after a one-line message on standard error.
+int startUp();
+
+// The part of start-up after the library and window are up (from the backBuffer on);
+// returns 0 or the exit code, as startUp.
+int startSession();
+
+// One pass of the frame loop; true when the program is to quit (Escape).
+bool runFrame();
+
+// Runs frames until Escape or the window's close button.
+void runFrameLoop();
+
+// Called by runFrame after the keyboard poll; true when Escape is down, in which
+// case no other key has been looked at.
+bool handleKeys();
+
+// Called by runFrame once per frame after drawing: scroll pacing, scroll step, level end.
+void advanceScroll();
+
+// Called once after the loop: destroys the pictures, the backBuffer and the sounds,
+// then removes the sound system.
+void shutdownAssets();

@@ -1,0 +1,52 @@
+// keys.cpp -- the seven keys, each tested once per frame in a fixed order
+#include "shell/frame.h"
+#include "state/cues.h"
+#include "state/game_state.h"
+
+namespace {
+constexpr int32_t fireDelay = 9;         // a launch when fireTick passes this
+constexpr int32_t lastShotSlot = 20;     // launches cycle through slots 1..20
+constexpr int32_t shipFrames = 3;        // the steering keys wrap shipFrame above this
+constexpr int32_t climbStep = 4;         // pixels per frame for Up and Down
+constexpr int32_t lowestShipY = 290;     // Down only while the ship is above this
+
+bool down(int scancode) {
+    return key[scancode] != 0;
+}
+
+// Left and Right: set the glide and, in a frame where the scroll just stepped, the ship frame.
+void steer(int32_t direction) {
+    game.glideDir = direction;
+    game.stepTick += 1;
+    if (game.stepTick == 1) {
+        game.shipFrame += 1;
+        game.stepTick = 0;
+    }
+    if (game.shipFrame > shipFrames) game.shipFrame = 1;
+}
+
+void fire() {
+    game.fireTick += 1;
+    if (game.fireTick > fireDelay) {
+        game.playerShots[game.shotCursor].state = Flying;
+        game.shotCursor += 1;
+        if (game.shotCursor > lastShotSlot) game.shotCursor = 1;
+        playCue(Cue::Shot);
+        game.fireTick = 0;
+    }
+}
+}  // namespace
+
+bool handleKeys() {
+    if (down(KEY_ESC)) return true;
+    if (down(KEY_LEFT) && game.gameMode == Playing) steer(glideLeft);
+    if (down(KEY_RIGHT) && game.gameMode == Playing) steer(glideRight);
+    if (down(KEY_UP) && game.gameMode == Playing) game.shipOffsetY -= climbStep;
+    if (down(KEY_DOWN) && game.shipY < lowestShipY) game.shipOffsetY += climbStep;
+    if (down(KEY_SPACE) && game.gameMode == Playing) fire();
+    if (down(KEY_S) && game.gameMode == Title) {
+        resetGame();
+        game.gameMode = Playing;
+    }
+    return false;
+}

@@ -1,0 +1,165 @@
+// assets.cpp -- loading the pictures and sounds, with a sanity check of each file first
+#include "state/assets.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+const char* const spriteSheetFile = "data/main.bmp";
+const char* const backdropFile = "data/back.bmp";
+const char* const titleSheetFile = "data/main2.bmp";
+const char* const shotSoundFile = "data/effect.wav";
+const char* const blastSoundFile = "data/fall.wav";
+const char* const musicLoopFile = "data/gmsong.wav";
+
+BITMAP* backBuffer = nullptr;
+BITMAP* spriteSheet = nullptr;
+BITMAP* backdrop = nullptr;
+BITMAP* titleSheet = nullptr;
+SAMPLE* shotSound = nullptr;
+SAMPLE* blastSound = nullptr;
+SAMPLE* musicLoop = nullptr;
+PALETTE spritePalette;
+PALETTE titlePalette;
+
+namespace {
+const char* lastFailure = nullptr;
+
+// Largest picture side we accept; the biggest real asset is 1000 pixels wide.
+constexpr int32_t maxPictureSide = 8192;
+
+uint32_t le32(const unsigned char* p) {
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t le16(const unsigned char* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+// Reads up to n bytes from the start of a file; returns the file's length or -1.
+long readHead(const char* path, unsigned char* head, size_t n, size_t* got) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return -1;
+    *got = std::fread(head, 1, n, f);
+    long length = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
+    std::fclose(f);
+    return length;
+}
+
+BITMAP* loadPicture(const char* path, RGB* palette) {
+    if (!bmpFileIsReadable(path)) return nullptr;
+    return load_bmp(path, palette);
+}
+
+SAMPLE* loadSound(const char* path) {
+    if (!wavFileIsReadable(path)) return nullptr;
+    return load_wav(path);
+}
+}  // namespace
+
+bool bmpFileIsReadable(const char* path) {
+    unsigned char h[54] = {};
+    size_t got = 0;
+    long length = readHead(path, h, sizeof h, &got);
+    if (length < 26 || got < 26 || h[0] != 'B' || h[1] != 'M') return false;
+    uint32_t dataOffset = le32(h + 10);
+    uint32_t infoSize = le32(h + 14);
+    int64_t width, height, bitsPerPixel, compression = 0;
+    if (infoSize == 12) {  // OS/2 header
+        width = le16(h + 18);
+        height = le16(h + 20);
+        bitsPerPixel = le16(h + 24);
+    } else if (infoSize >= 40 && got >= 54) {
+        width = static_cast<int32_t>(le32(h + 18));
+        height = static_cast<int32_t>(le32(h + 22));
+        bitsPerPixel = le16(h + 28);
+        compression = le32(h + 30);
+    } else {
+        return false;
+    }
+    if (height < 0) height = -height;
+    if (width < 1 || height < 1 || width > maxPictureSide || height > maxPictureSide) return false;
+    if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
+        bitsPerPixel != 24 && bitsPerPixel != 32)
+        return false;
+    if (compression == 0) {  // uncompressed rows must all be in the file
+        int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+        if (static_cast<int64_t>(dataOffset) + rowBytes * height > length) return false;
+    } else if (dataOffset >= static_cast<uint32_t>(length)) {
+        return false;
+    }
+    return true;
+}
+
+bool wavFileIsReadable(const char* path) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) return false;
+    unsigned char h[12];
+    bool ok = std::fread(h, 1, 12, f) == 12 && std::memcmp(h, "RIFF", 4) == 0 &&
+              std::memcmp(h + 8, "WAVE", 4) == 0;
+    bool sawFormat = false, sawData = false;
+    while (ok && !sawData) {
+        unsigned char c[8];
+        if (std::fread(c, 1, 8, f) != 8) break;
+        uint32_t size = le32(c + 4);
+        long here = std::ftell(f);
+        if (std::memcmp(c, "fmt ", 4) == 0) {
+            unsigned char fmt[16];
+            if (size < 16 || std::fread(fmt, 1, 16, f) != 16) { ok = false; break; }
+            uint16_t channels = le16(fmt + 2), bits = le16(fmt + 14);
+            ok = le16(fmt) == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
+            sawFormat = true;
+        } else if (std::memcmp(c, "data", 4) == 0) {
+            if (std::fseek(f, 0, SEEK_END) != 0) { ok = false; break; }
+            long end = std::ftell(f);
+            ok = sawFormat && size > 0 && static_cast<int64_t>(size) <= end - here;
+            sawData = true;
+            break;
+        }
+        if (std::fseek(f, here + static_cast<long>(size) + (size & 1), SEEK_SET) != 0) break;
+    }
+    std::fclose(f);
+    return ok && sawFormat && sawData;
+}
+
+bool loadAssets() {
+    lastFailure = nullptr;
+    spriteSheet = loadPicture(spriteSheetFile, spritePalette);
+    backdrop = loadPicture(backdropFile, spritePalette);
+    titleSheet = loadPicture(titleSheetFile, titlePalette);
+    shotSound = loadSound(shotSoundFile);
+    blastSound = loadSound(blastSoundFile);
+    musicLoop = loadSound(musicLoopFile);
+
+    const void* handles[] = {spriteSheet, backdrop, titleSheet, shotSound, blastSound, musicLoop};
+    const char* files[] = {spriteSheetFile, backdropFile,   titleSheetFile,
+                           shotSoundFile,   blastSoundFile, musicLoopFile};
+    for (int i = 0; i < 6; ++i) {
+        if (!handles[i]) {
+            lastFailure = files[i];
+            releaseAssets();
+            return false;
+        }
+    }
+    // All three pictures are drawn in one palette; show the window in it.
+    set_palette(spritePalette);
+    return true;
+}
+
+const char* failedAsset() {
+    return lastFailure;
+}
+
+void releaseAssets() {
+    BITMAP** pictures[] = {&backdrop, &spriteSheet, &titleSheet};
+    for (BITMAP** b : pictures) {
+        if (*b) destroy_bitmap(*b);
+        *b = nullptr;
+    }
+    SAMPLE** sounds[] = {&shotSound, &blastSound, &musicLoop};
+    for (SAMPLE** s : sounds) {
+        if (*s) destroy_sample(*s);
+        *s = nullptr;
+    }
+}

@@ -1,0 +1,21 @@
+// cues.h -- the game's three sound cues and the one place their parameters live
+#pragma once
+
+#include <allegro.h>
+
+enum class Cue { Music, Shot, Blast };
+
+struct CueSpec {
+    const char* name;  // "music", "shot", "blast"
+    SAMPLE** sample;   // the asset handle the cue plays
+    int volume;        // 0..255
+    int pan;           // 0 far left .. 255 far right
+    int frequency;     // 1000 = the sample's own pitch
+    int loop;          // 1 loops until shutdown
+};
+
+// The parameters of a cue.
+const CueSpec& cueSpec(Cue cue);
+
+// Starts a cue through the platform layer (played in the game, recorded headless).
+void playCue(Cue cue);

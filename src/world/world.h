@@ -1,0 +1,18 @@
+// world.h -- the world pass over the rows on screen: the ship, its shots and the enemies
+#pragma once
+
+#include <cstdint>
+
+// Called by the frame loop in playing frames, after the backdrop: moves, collides
+// and draws everything placed in map rows topRow..topRow+30.
+void updateWorld();
+
+// The ship's step at its marker cell (absolute row, column).
+void updateShip(int32_t row, int32_t column);
+
+// An enemy's step at its cell, for the slot its code names.
+void updateDiver(int32_t slot, int32_t row, int32_t column);
+void updateGunner(int32_t slot, int32_t row, int32_t column);
+
+constexpr int32_t enemyHitSize = 22;  // a shot's corner strictly inside this box hits
+constexpr int32_t shipHitSize = 42;   // an enemy's corner strictly inside this box touches the ship
