@@ -1,0 +1,275 @@
+// replay.cpp -- driftwing-replay: the game's own start-up, frames and shutdown, keys from a script
+//
+// Runs headless: no window, no keyboard, no sound card. Each frame holds the keys the
+// script names, and the runner can write the whole game state after every frame
+// (a JSON line) and pictures of chosen frames (8-bit BMP files).
+#include <allegro.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "key_script.h"
+#include "shell/frame.h"
+#include "shell/headless.h"
+#include "shell/platform.h"
+#include "state/assets.h"
+#include "trace.h"
+
+namespace {
+constexpr int exitRan = 0;
+constexpr int exitStartUpFailed = 1;
+constexpr int exitBadInput = 2;
+
+const char* const usage =
+    "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... SCRIPT|-\n";
+
+struct Shot {
+    int64_t frame;
+    std::string path;  // absolute, so that --data does not move it
+    bool written = false;
+};
+
+struct Options {
+    std::string dataDir;  // empty: stay where we are
+    std::string tracePath;
+    std::vector<Shot> shots;
+    std::string scriptPath;
+};
+
+// Prints a message and returns the exit code for bad input.
+int refuse(const std::string& message) {
+    std::fprintf(stderr, "driftwing-replay: %s\n", message.c_str());
+    return exitBadInput;
+}
+
+std::string currentDirectory() {
+    std::vector<char> buffer(4096);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE) return ".";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string absolutePath(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    return currentDirectory() + "/" + path;
+}
+
+// A picture file can be written when its folder exists and takes new files, and the
+// file is not a folder or a read-only file. Checked before the run, without creating it.
+bool canWriteFile(const std::string& path, std::string& why) {
+    std::string folder = path.substr(0, path.find_last_of('/'));
+    if (folder.empty()) folder = "/";
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        why = "no such folder";
+        return false;
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            why = "it is a folder";
+            return false;
+        }
+        if (access(path.c_str(), W_OK) != 0) {
+            why = std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+// N of --shot N:FILE: decimal digits only.
+bool readFrameNumber(const std::string& text, int64_t& frame) {
+    if (text.empty() || text.size() > 18) return false;
+    frame = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        frame = frame * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Returns -1 when the options are good, otherwise the exit code (a message is printed).
+int readOptions(int argc, char** argv, Options& options) {
+    bool sawScript = false;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
+        if (!isOption) {
+            if (sawScript) return refuse("more than one script given: '" + arg + "'\n" + usage);
+            options.scriptPath = arg;
+            sawScript = true;
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        bool takesValue = arg == "--data" || arg == "--trace" || arg == "--shot";
+        if (!takesValue) return refuse("unknown option '" + arg + "'\n" + usage);
+        if (i + 1 >= argc) return refuse("option " + arg + " needs a value\n" + usage);
+        std::string value = argv[++i];
+        if (arg == "--data") {
+            options.dataDir = value;
+        } else if (arg == "--trace") {
+            options.tracePath = value;
+        } else {
+            size_t colon = value.find(':');
+            Shot shot{};
+            if (colon == std::string::npos || colon + 1 == value.size() ||
+                !readFrameNumber(value.substr(0, colon), shot.frame))
+                return refuse("--shot takes N:FILE with a frame number N, not '" + value + "'");
+            shot.path = absolutePath(value.substr(colon + 1));
+            options.shots.push_back(shot);
+        }
+    }
+    if (!sawScript) return refuse(std::string("no script given\n") + usage);
+    return -1;
+}
+
+bool readWholeFile(const std::string& path, std::string& text) {
+    if (path == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return !std::cin.bad();
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream content;
+    content << in.rdbuf();
+    text = content.str();
+    return !in.bad();
+}
+
+// Sounds the game started since the last trace line.
+std::vector<TracedSound> pendingSounds;
+
+void recordSound(const char* cue, int volume, int pan, int frequency, int loop) {
+    pendingSounds.push_back({cue, volume, pan, frequency, loop});
+}
+
+// Writes the pictures asked for this frame; false when one could not be written.
+bool takeShots(std::vector<Shot>& shots, int64_t frame) {
+    bool ok = true;
+    for (Shot& shot : shots) {
+        if (shot.frame != frame) continue;
+        if (save_bmp(shot.path.c_str(), backBuffer, spritePalette) != 0) {
+            std::fprintf(stderr, "driftwing-replay: cannot write the picture %s\n",
+                         shot.path.c_str());
+            ok = false;
+        }
+        shot.written = true;
+    }
+    return ok;
+}
+
+// The game, frame after frame, as long as the script holds keys. Returns whether
+// every picture and trace line was written.
+bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& shots) {
+    bool wantShots = !shots.empty();
+    bool ok = true;
+    int64_t frame = 0;
+    if (trace) {
+        trace->writeFrame(frame, pendingSounds, backBuffer, false);
+        pendingSounds.clear();
+    }
+    if (wantShots) ok &= takeShots(shots, frame);
+    for (const KeyScriptLine& line : script.lines) {
+        setHeadlessKeys(line.keys);
+        for (int32_t i = 0; i < line.count; ++i) {
+            bool quit = runFrame();
+            ++frame;
+            if (trace) {
+                trace->writeFrame(frame, pendingSounds, backBuffer, quit);
+                pendingSounds.clear();
+            }
+            if (wantShots) ok &= takeShots(shots, frame);
+            if (quit) return ok;
+        }
+    }
+    return ok;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    int refused = readOptions(argc, argv, options);
+    if (refused >= 0) return refused;
+
+    std::string scriptText;
+    if (!readWholeFile(options.scriptPath, scriptText))
+        return refuse("cannot read the script " + options.scriptPath + ": " +
+                      std::strerror(errno));
+    KeyScript script = parseKeyScript(scriptText);
+    if (!script.ok())
+        return refuse(options.scriptPath + ": line " + std::to_string(script.errorLine) + ": " +
+                      script.error);
+
+    for (const Shot& shot : options.shots) {
+        std::string why;
+        if (!canWriteFile(shot.path, why))
+            return refuse("cannot write the picture " + shot.path + ": " + why);
+    }
+
+    std::FILE* traceFile = nullptr;
+    if (options.tracePath == "-") {
+        traceFile = stdout;
+    } else if (!options.tracePath.empty()) {
+        traceFile = std::fopen(options.tracePath.c_str(), "wb");
+        if (!traceFile)
+            return refuse("cannot write the trace " + options.tracePath + ": " +
+                          std::strerror(errno));
+    }
+    if (traceFile) {
+        static char streamBuffer[1 << 20];
+        std::setvbuf(traceFile, streamBuffer, _IOFBF, sizeof streamBuffer);
+    }
+
+    if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
+        return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
+
+    usePlatform(headlessPlatform);
+    if (traceFile) {
+        pendingSounds.reserve(1024);
+        setSoundRecorder(recordSound);
+    }
+    if (startUp() != 0) return exitStartUpFailed;
+
+    TraceWriter* trace = nullptr;
+    TraceWriter writer(traceFile ? traceFile : stdout);
+    if (traceFile) trace = &writer;
+    bool wrote = runScript(script, trace, options.shots);
+    shutdownAssets();
+
+    for (const Shot& shot : options.shots) {
+        if (!shot.written)
+            std::fprintf(stderr,
+                         "driftwing-replay: note: frame %lld was never reached, %s not written\n",
+                         static_cast<long long>(shot.frame), shot.path.c_str());
+    }
+    if (traceFile) {
+        bool traceOk = std::fflush(traceFile) == 0 && writer.healthy();
+        if (traceFile != stdout) traceOk &= std::fclose(traceFile) == 0;
+        if (!traceOk) {
+            std::fprintf(stderr, "driftwing-replay: writing the trace %s failed\n",
+                         options.tracePath.c_str());
+            wrote = false;
+        }
+    }
+    return wrote ? exitRan : exitBadInput;
+}
+END_OF_MAIN()
