@@ -1,0 +1,153 @@
+// frame_bench.cpp -- what one frame of work costs: everything but the retrace wait and the copy
+//
+// On the headless platform runFrame() is exactly the drawing, the world pass, the
+// scroll and the key handling of a frame, so timing it times the frame's own work.
+// The budget is a tenth of a 60 Hz frame: 167 microseconds.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "shell/frame.h"
+#include "shell/headless.h"
+#include "shell/platform.h"
+#include "state/game_state.h"
+#include "state/level.h"
+
+namespace {
+constexpr int32_t busiestTopRow = 247;  // ten enemies in view, the most anywhere in the level
+constexpr int32_t firstLaunchedShot = 1;
+constexpr int32_t lastLaunchedShot = 20;
+
+// Whole-session state saved once and put back before each measured frame.
+GameState titleScreen;
+GameState busyGame;
+GameState gameStart;
+
+// Game state after the first frame of a game started by S on the title screen
+// (that frame places the ship).
+void startGame() {
+    game = titleScreen;
+    setHeadlessKeys(HeldS);
+    runFrame();
+    setHeadlessKeys(0);
+    runFrame();
+}
+
+// Screen y of a map row at the current scroll position.
+int32_t rowY(int32_t row) {
+    return row * cellSize - game.scrollY;
+}
+
+// A crowded moment: the busiest stretch of the level in view, every player shot in
+// flight, half the enemies in view exploding and the rest's gunners all firing.
+void buildBusyGame() {
+    startGame();
+    game.scrollY = busiestTopRow * cellSize;
+    game.topRow = rowOfScroll(game.scrollY);
+    for (int i = 0; i < 8; ++i) runFrame();  // enemies take their positions
+    for (int32_t s = firstLaunchedShot; s <= lastLaunchedShot; ++s) {
+        game.playerShots[s] = {Flying, 15 * s, 40 + 11 * s};
+    }
+    int exploding = 0;
+    for (int32_t row = game.topRow; row < game.topRow + 31 && row <= levelRows; ++row) {
+        for (int32_t column = 1; column <= levelColumns; ++column) {
+            const int32_t code = levelMap[row][column];
+            const bool even = (exploding++ % 2) == 0;
+            if (code >= firstDiverCode && code <= lastDiverCode && even) {
+                Diver& d = game.divers[code - firstDiverCode];
+                d.state = Destroyed;
+                d.explosion = {1 + exploding % 14, column * cellSize, rowY(row), explosionRunning, 0};
+            }
+            if (code >= firstGunnerCode && code <= lastGunnerCode) {
+                Gunner& g = game.gunners[code - firstGunnerCode];
+                if (even) {
+                    g.state = Destroyed;
+                    g.explosion = {1 + exploding % 14, column * cellSize, rowY(row),
+                                   explosionRunning, 0};
+                } else {
+                    for (int s = 1; s < gunnerShotCount; ++s) {
+                        g.shots[s] = {Flying, column * cellSize + 20, rowY(row) + 6 * s};
+                    }
+                }
+            }
+        }
+    }
+}
+
+void startSessionOnce() {
+    if (chdir(DRIFTWING_BUILD_DIR) != 0) {
+        std::perror(DRIFTWING_BUILD_DIR);
+        std::exit(1);
+    }
+    usePlatform(headlessPlatform);
+    if (!platformOpen() || startSession() != 0) std::exit(1);
+    titleScreen = game;
+    startGame();
+    gameStart = game;
+    buildBusyGame();
+    busyGame = game;
+}
+
+// The title screen: the banner, the title picture, the score line.
+void titleFrame(benchmark::State& state) {
+    game = titleScreen;
+    setHeadlessKeys(0);
+    for (auto _ : state) benchmark::DoNotOptimize(runFrame());
+}
+BENCHMARK(titleFrame);
+
+// The title frame in which S starts a game: the new-game reset reloads the level map.
+void newGameFrame(benchmark::State& state) {
+    setHeadlessKeys(HeldS);
+    for (auto _ : state) {
+        state.PauseTiming();
+        game = titleScreen;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(runFrame());
+    }
+    setHeadlessKeys(0);
+}
+BENCHMARK(newGameFrame);
+
+// The same crowded game frame again and again, with Left and Space held.
+void busyGameFrame(benchmark::State& state) {
+    setHeadlessKeys(HeldLeft | HeldSpace);
+    for (auto _ : state) {
+        state.PauseTiming();
+        game = busyGame;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(runFrame());
+    }
+    if (game.gameMode != Playing) state.SkipWithError("the busy frame ended the game");
+    setHeadlessKeys(0);
+}
+BENCHMARK(busyGameFrame);
+
+// The first 600 frames of a game, firing and weaving; reported per frame.
+void playedGameFrames(benchmark::State& state) {
+    constexpr int frames = 600;
+    for (auto _ : state) {
+        game = gameStart;
+        for (int f = 0; f < frames; ++f) {
+            setHeadlessKeys(HeldSpace | ((f / 40) % 2 ? HeldLeft : HeldRight));
+            benchmark::DoNotOptimize(runFrame());
+        }
+    }
+    setHeadlessKeys(0);
+    state.counters["per_frame"] = benchmark::Counter(
+        static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate |
+                                         benchmark::Counter::kInvert);
+}
+BENCHMARK(playedGameFrames)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    startSessionOnce();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
