@@ -8,6 +8,14 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# Refreshes apt's package lists. A list that fails to download (a mirror caught mid-sync,
+# as happens to the i386 security list that Wine's 32-bit half brings in) is reported
+# and skipped: apt keeps using every list it did fetch.
+apt_update() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q ||
+        echo "apt-get update could not fetch every list; going on with the ones it has" >&2
+}
+
 # Installs whichever of the named Debian packages are missing.
 ensure_packages() {
     local missing=()
@@ -16,7 +24,7 @@ ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    apt_update
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
