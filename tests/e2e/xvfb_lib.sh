@@ -74,3 +74,53 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
+
+# prepare_game DATA_DIR: a working folder with a copy of the game's data in
+# $GAME_DIR, and an empty home folder in $GAME_HOME so that no sound or library
+# settings of the machine's user reach the game.
+prepare_game() {
+    GAME_DIR="$TEST_TMP/game"
+    GAME_HOME="$TEST_TMP/home"
+    mkdir -p "$GAME_DIR" "$GAME_HOME"
+    rm -rf "$GAME_DIR/data"
+    cp -r "$1" "$GAME_DIR/data"
+}
+
+# start_game GAME: runs the game in $GAME_DIR with $GAME_HOME as its home; its
+# process id is in $GAME_PID and its standard error in $TEST_TMP/game.err.
+start_game() {
+    local program
+    program="$(realpath "$1")"
+    (cd "$GAME_DIR" && exec env HOME="$GAME_HOME" "$program") >/dev/null 2>"$TEST_TMP/game.err" &
+    GAME_PID=$!
+    CHILD_PIDS+=("$GAME_PID")
+}
+
+# press_and_wait_for_exit WINDOW KEY SECONDS: holds the key down until the game has
+# ended or the time is up; the game's exit status, or 124 if it is still running.
+press_and_wait_for_exit() {
+    local window="$1" keyname="$2" seconds="$3"
+    xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool keydown "$keyname"
+    wait_for_exit "$GAME_PID" "$seconds"
+    local status=$?
+    xdotool keyup "$keyname" 2>/dev/null || true
+    return "$status"
+}
+
+# use_alsa KIND [FILE]: the sound set-up the game finds in $GAME_HOME.
+#   capture FILE  records everything the game plays into a 16-bit stereo WAV file
+#   null          a device that takes the sound and plays nothing
+#   missing       a sound card that does not exist
+use_alsa() {
+    case "$1" in
+        capture)
+            printf '%s\n' \
+                'pcm.!default { type plug; slave { pcm "capture"; format S16_LE; } }' \
+                "pcm.capture { type file; slave.pcm \"null\"; file \"$2\"; format \"wav\" }" \
+                >"$GAME_HOME/.asoundrc" ;;
+        null) printf 'pcm.!default { type null }\n' >"$GAME_HOME/.asoundrc" ;;
+        missing) printf 'pcm.!default { type hw; card 9 }\n' >"$GAME_HOME/.asoundrc" ;;
+        *) fail "use_alsa: unknown kind $1" ;;
+    esac
+}

@@ -1,0 +1,195 @@
+// xprobe.cpp -- a small X client for the whole-program tests: finds the game's window,
+// takes exact screenshots, watches the picture change over time and asks the window to close
+//
+//   xprobe find SECONDS              id of the mapped 320 x 300 window (waits for it)
+//   xprobe shot WINDOW FILE.ppm      the window's pixels as a binary PPM
+//   xprobe watch SECONDS             waits for the window, then prints "millis hash"
+//                                    each time the picture changes (monotonic clock)
+//   xprobe close WINDOW              sends WM_DELETE_WINDOW, as a window manager's
+//                                    close button does
+//   xprobe name WINDOW               prints the window's WM_NAME between quotes
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr unsigned gameWidth = 320, gameHeight = 300;
+
+int64_t nowMicros() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<int64_t>(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
+
+void sleepMicros(long us) {
+    timespec t{us / 1000000, (us % 1000000) * 1000};
+    nanosleep(&t, nullptr);
+}
+
+// Errors from a window that goes away while we look at it are expected, not fatal.
+int ignoreErrors(Display*, XErrorEvent*) {
+    return 0;
+}
+
+bool isGameWindow(Display* d, Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(d, w, &a) && a.width == static_cast<int>(gameWidth) &&
+           a.height == static_cast<int>(gameHeight) && a.map_state == IsViewable;
+}
+
+Window findOnce(Display* d) {
+    Window root = DefaultRootWindow(d), parent, *children = nullptr;
+    unsigned n = 0;
+    Window found = 0;
+    if (XQueryTree(d, root, &root, &parent, &children, &n)) {
+        for (unsigned i = 0; i < n && !found; ++i)
+            if (isGameWindow(d, children[i])) found = children[i];
+        XFree(children);
+    }
+    return found;
+}
+
+Window waitForWindow(Display* d, double seconds) {
+    int64_t end = nowMicros() + static_cast<int64_t>(seconds * 1e6);
+    while (nowMicros() < end) {
+        if (Window w = findOnce(d)) return w;
+        sleepMicros(1000);
+    }
+    return 0;
+}
+
+XImage* grab(Display* d, Window w) {
+    return XGetImage(d, w, 0, 0, gameWidth, gameHeight, AllPlanes, ZPixmap);
+}
+
+// 64-bit FNV-1a over the pixels' colours, independent of the image's padding.
+uint64_t pictureHash(XImage* img) {
+    uint64_t h = 1469598103934665603ull;
+    for (int y = 0; y < img->height; ++y)
+        for (int x = 0; x < img->width; ++x) {
+            h ^= XGetPixel(img, x, y) & 0xffffffu;
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+// One 8-bit colour channel of a true-colour pixel.
+unsigned char channel(unsigned long pixel, unsigned long mask) {
+    if (!mask) return 0;
+    unsigned long v = pixel & mask;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        v >>= 1;
+    }
+    return static_cast<unsigned char>(mask > 0xff ? v >> 8 : v);
+}
+
+int shot(Display* d, Window w, const char* path) {
+    XImage* img = grab(d, w);
+    if (!img) return 1;
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return 1;
+    std::fprintf(f, "P6\n%d %d\n255\n", img->width, img->height);
+    std::vector<unsigned char> row(static_cast<size_t>(img->width) * 3);
+    for (int y = 0; y < img->height; ++y) {
+        for (int x = 0; x < img->width; ++x) {
+            unsigned long p = XGetPixel(img, x, y);
+            row[x * 3] = channel(p, img->red_mask);
+            row[x * 3 + 1] = channel(p, img->green_mask);
+            row[x * 3 + 2] = channel(p, img->blue_mask);
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    XDestroyImage(img);
+    return std::fclose(f) == 0 ? 0 : 1;
+}
+
+// Polls the picture every 2 ms until the window goes or the time is up.
+int watch(Display* d, double seconds) {
+    Window w = waitForWindow(d, 10);
+    if (!w) return 1;
+    int64_t start = nowMicros(), end = start + static_cast<int64_t>(seconds * 1e6);
+    uint64_t last = 0;
+    bool first = true;
+    while (nowMicros() < end) {
+        int64_t taken = nowMicros();
+        XImage* img = grab(d, w);
+        if (!img) break;
+        uint64_t h = pictureHash(img);
+        XDestroyImage(img);
+        if (first || h != last) {
+            std::printf("%.1f %016llx\n", (taken - start) / 1000.0,
+                        static_cast<unsigned long long>(h));
+            std::fflush(stdout);
+        }
+        first = false;
+        last = h;
+        sleepMicros(2000);
+    }
+    return 0;
+}
+
+int requestClose(Display* d, Window w) {
+    XEvent e;
+    std::memset(&e, 0, sizeof e);
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, w, False, NoEventMask, &e);
+    XSync(d, False);
+    return 0;
+}
+
+int printName(Display* d, Window w) {
+    char* text = nullptr;
+    Status got = XFetchName(d, w, &text);
+    std::printf("\"%s\"\n", got && text ? text : "");
+    if (text) XFree(text);
+    // No WM_NAME at all is not the same as an empty one.
+    return got ? 0 : 2;
+}
+
+int usage() {
+    std::fprintf(stderr, "usage: xprobe find SECONDS | shot WINDOW FILE | watch SECONDS | "
+                         "close WINDOW | name WINDOW\n");
+    return 64;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return usage();
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::fprintf(stderr, "xprobe: no display\n");
+        return 1;
+    }
+    XSetErrorHandler(ignoreErrors);
+    std::string cmd = argv[1];
+    int rc;
+    if (cmd == "find") {
+        Window w = waitForWindow(d, std::atof(argv[2]));
+        if (w) std::printf("0x%lx\n", w);
+        rc = w ? 0 : 1;
+    } else if (cmd == "watch") {
+        rc = watch(d, std::atof(argv[2]));
+    } else {
+        Window w = std::strtoul(argv[2], nullptr, 0);
+        if (cmd == "shot" && argc == 4) rc = shot(d, w, argv[3]);
+        else if (cmd == "close") rc = requestClose(d, w);
+        else if (cmd == "name") rc = printName(d, w);
+        else rc = usage();
+    }
+    XCloseDisplay(d);
+    return rc;
+}
