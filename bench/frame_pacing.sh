@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# frame_pacing.sh -- frame intervals of the real window under a private X server
+#
+# Usage: bench/frame_pacing.sh [BUILD_DIR] [FRAMES]
+#   BUILD_DIR  a build folder holding bench/driftwing-frame-pacing and data/
+#              (default: build/bench, configured and built here if missing)
+#   FRAMES     how many frames to time (default 600)
+#
+# Prints the median and 99th percentile frame interval (target 16.667 ms) and which
+# wait the pacer chose. Needs xvfb and x11-utils. Sound is kept out of the way: the
+# game gets an empty home folder, so ALSA finds no settings of the machine's user.
+set -uo pipefail
+HERE="$(cd "$(dirname "$0")" && pwd)"
+ROOT="$(dirname "$HERE")"
+BUILD="$(cd "${1:-$ROOT/build/bench}" 2>/dev/null && pwd || echo "$ROOT/build/bench")"
+FRAMES="${2:-600}"
+BENCH="$BUILD/bench/driftwing-frame-pacing"
+if [ ! -x "$BENCH" ] || [ ! -d "$BUILD/data" ]; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+    cmake --build "$BUILD" -j 2 --target driftwing-frame-pacing assets || exit 1
+fi
+source "$ROOT/tests/e2e/xvfb_lib.sh"
+start_xvfb || fail "no X server"
+prepare_game "$BUILD/data"
+cd "$GAME_DIR" || exit 1
+HOME="$GAME_HOME" "$BENCH" "$FRAMES" 2>"$TEST_TMP/err" || fail "the benchmark failed: $(cat "$TEST_TMP/err")"
