@@ -248,22 +248,37 @@ TEST_F(Contact, ACornerStrictlyInsideThe42PixelShipBoxEndsTheGame) {
     }
 }
 
+TEST_F(Contact, UsesTheEnemysCornerFromTheStartOfItsStep) {
+    game.shipX = cellX - 42;
+    game.shipY = cellY - 5;
+    game.divers[0].tick = 3;  // homes 5 pixels into the box in this step
+    step(Kind::Diver);
+    EXPECT_EQ(game.divers[0].offsetX, -5);
+    EXPECT_EQ(game.gameMode, Playing);
+    step(Kind::Diver);
+    EXPECT_EQ(game.gameMode, Title);
+}
+
 TEST_F(Contact, OnTheTitleScreenChangesNothingAndTheRestOfThePassRuns) {
     game.gameMode = Title;
     game.shipX = cellX - 5;
     game.shipY = cellY - 5;
     step(Kind::Diver);
     EXPECT_EQ(game.gameMode, Title);
+    EXPECT_EQ(game.divers[0].tick, 1);
 
     newGame();
     levelMap[row][column] = 2;  // touches the ship
     levelMap[row + 5][20] = 53;
+    levelMap[row + 5][25] = 3;  // touches it too, on the title screen by then
     game.shipX = cellX - 5;
     game.shipY = cellY - 5;
     updateWorld();
     EXPECT_EQ(game.gameMode, Title);
     EXPECT_EQ(game.gunners[0].tick, 1);
-    EXPECT_TRUE(frameShows({diverPicture(cellX, cellY), gunnerPicture(1, 200, cellY + 50)}));
+    EXPECT_EQ(game.divers[1].tick, 1);
+    EXPECT_TRUE(frameShows({diverPicture(cellX, cellY), gunnerPicture(1, 200, cellY + 50),
+                            diverPicture(250, cellY + 50)}));
 }
 
 using SharedSlot = Enemy;
