@@ -5,6 +5,7 @@
 #include <string>
 
 #include "shell/platform.h"
+#include "shell/leak_check.h"
 #include "shell/pacer.h"
 
 namespace {
@@ -24,7 +25,10 @@ bool open() {
     }
     install_keyboard();
     install_timer();
-    install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
+    {
+        LeakCheckPause driversKeepTheirConfiguration;
+        install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
+    }
     set_window_title("");
     if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 320, 300, 0, 0) != 0) {
         std::string reason = allegro_error;
