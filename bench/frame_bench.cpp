@@ -8,7 +8,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 
+#include "key_script.h"
 #include "shell/frame.h"
 #include "shell/headless.h"
 #include "shell/platform.h"
@@ -19,6 +23,8 @@ namespace {
 constexpr int32_t busiestTopRow = 247;  // ten enemies in view, the most anywhere in the level
 constexpr int32_t firstLaunchedShot = 1;
 constexpr int32_t lastLaunchedShot = 20;
+
+KeyScript wholeGame;  // a whole game played to the level end, from bench/scripts
 
 // Whole-session state saved once and put back before each measured frame.
 GameState titleScreen;
@@ -88,6 +94,16 @@ void startSessionOnce() {
     gameStart = game;
     buildBusyGame();
     busyGame = game;
+
+    std::ifstream file(DRIFTWING_KEY_SCRIPTS "/whole_game.keys");
+    std::stringstream text;
+    text << file.rdbuf();
+    wholeGame = parseKeyScript(text.str());
+    if (!file || !wholeGame.ok()) {
+        std::fprintf(stderr, "whole_game.keys, line %d: %s\n", wholeGame.errorLine,
+                     wholeGame.error.c_str());
+        std::exit(1);
+    }
 }
 
 // The title screen: the banner, the title picture, the score line.
@@ -125,22 +141,29 @@ void busyGameFrame(benchmark::State& state) {
 }
 BENCHMARK(busyGameFrame);
 
-// The first 600 frames of a game, firing and weaving; reported per frame.
-void playedGameFrames(benchmark::State& state) {
-    constexpr int frames = 600;
+// A whole game from the title screen to the level end, as whole_game.keys plays it;
+// reported per frame (per_frame) next to the time of the whole replay.
+void wholeGameFrames(benchmark::State& state) {
+    int64_t frames = 0, playing = 0;
     for (auto _ : state) {
-        game = gameStart;
-        for (int f = 0; f < frames; ++f) {
-            setHeadlessKeys(HeldSpace | ((f / 40) % 2 ? HeldLeft : HeldRight));
-            benchmark::DoNotOptimize(runFrame());
+        game = titleScreen;
+        frames = playing = 0;
+        for (const KeyScriptLine& line : wholeGame.lines) {
+            setHeadlessKeys(line.keys);
+            for (int32_t i = 0; i < line.count; ++i, ++frames) {
+                benchmark::DoNotOptimize(runFrame());
+                playing += game.gameMode == Playing;
+            }
         }
     }
     setHeadlessKeys(0);
+    state.counters["frames"] = static_cast<double>(frames);
+    state.counters["playing"] = static_cast<double>(playing);
     state.counters["per_frame"] = benchmark::Counter(
         static_cast<double>(frames), benchmark::Counter::kIsIterationInvariantRate |
                                          benchmark::Counter::kInvert);
 }
-BENCHMARK(playedGameFrames)->Unit(benchmark::kMillisecond);
+BENCHMARK(wholeGameFrames)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
