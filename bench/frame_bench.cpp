@@ -56,26 +56,28 @@ void buildBusyGame() {
     for (int32_t s = firstLaunchedShot; s <= lastLaunchedShot; ++s) {
         game.playerShots[s] = {Flying, 15 * s, 40 + 11 * s};
     }
-    int exploding = 0;
+    int enemies = 0;  // in view so far; every other one explodes, the others' gunners fire
     for (int32_t row = game.topRow; row < game.topRow + 31 && row <= levelRows; ++row) {
         for (int32_t column = 1; column <= levelColumns; ++column) {
             const int32_t code = levelMap[row][column];
-            const bool even = (exploding++ % 2) == 0;
-            if (code >= firstDiverCode && code <= lastDiverCode && even) {
-                Diver& d = game.divers[code - firstDiverCode];
-                d.state = Destroyed;
-                d.explosion = {1 + exploding % 14, column * cellSize, rowY(row), explosionRunning, 0};
+            const bool diver = code >= firstDiverCode && code <= lastDiverCode;
+            const bool gunner = code >= firstGunnerCode && code <= lastGunnerCode;
+            if (!diver && !gunner) continue;
+            const bool explodes = enemies++ % 2 == 0;
+            const Explosion explosion = {1 + enemies % 14, column * cellSize, rowY(row),
+                                         explosionRunning, 0};
+            if (diver && explodes) {
+                game.divers[code - firstDiverCode].state = Destroyed;
+                game.divers[code - firstDiverCode].explosion = explosion;
             }
-            if (code >= firstGunnerCode && code <= lastGunnerCode) {
+            if (gunner && explodes) {
+                game.gunners[code - firstGunnerCode].state = Destroyed;
+                game.gunners[code - firstGunnerCode].explosion = explosion;
+            }
+            if (gunner && !explodes) {
                 Gunner& g = game.gunners[code - firstGunnerCode];
-                if (even) {
-                    g.state = Destroyed;
-                    g.explosion = {1 + exploding % 14, column * cellSize, rowY(row),
-                                   explosionRunning, 0};
-                } else {
-                    for (int s = 1; s < gunnerShotCount; ++s) {
-                        g.shots[s] = {Flying, column * cellSize + 20, rowY(row) + 6 * s};
-                    }
+                for (int s = 1; s < gunnerShotCount; ++s) {
+                    g.shots[s] = {Flying, column * cellSize + 20, rowY(row) + 6 * s};
                 }
             }
         }
