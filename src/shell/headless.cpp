@@ -26,6 +26,9 @@ bool open() {
         return false;
     }
     set_color_depth(8);
+    // A 256-colour window maps palette index i to pixel value i (the score line's colour
+    // comes from this table); with no window the library leaves the table all 0.
+    for (int i = 0; i < 256; ++i) palette_color[i] = i;
     return true;
 }
 
