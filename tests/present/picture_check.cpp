@@ -3,7 +3,6 @@
 
 #include <sstream>
 
-#include "present/score.h"
 #include "state/assets.h"
 
 namespace {
@@ -47,9 +46,11 @@ void paintPattern(BITMAP* picture, int seed, bool holes) {
 }
 
 BITMAP* textPicture(const std::string& text) {
+    // The score line is drawn in palette index 15; an 8-bit frame holds palette indices.
+    constexpr int scoreColour = 15;
     BITMAP* picture = create_bitmap(8 * static_cast<int>(text.size()), 8);
     clear_to_color(picture, 0);
-    textout_ex(picture, font, text.c_str(), 0, 0, palette_color[scoreTextColor], 0);
+    textout_ex(picture, font, text.c_str(), 0, 0, scoreColour, 0);
     return picture;
 }
 

@@ -45,6 +45,11 @@ protected:
 
 TEST_F(ScoreLine, ShowsTheLabelAtZeroAndNineZerosTenPixelsApart) {
     runFrames(1);
+    int lit = 0;
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 144; ++x) lit += getpixel(backBuffer, x, y) == 15;
+    }
+    EXPECT_GT(lit, 100) << "the text is drawn in colour 15";
     EXPECT_TRUE(labelShown());
     for (int i = 0; i < 9; ++i) EXPECT_TRUE(digitShown(i, 0)) << "digit " << i;
 }
