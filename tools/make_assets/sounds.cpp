@@ -103,8 +103,9 @@ std::vector<short> makeBlastSound() {
         double thump = std::sin(2 * M_PI * thumpPhase) * std::exp(-t * 7);
         double crack = 0;
         if (t < 0.35 && crackle.next() > 0.985) crack = crackle.next() * (1 - t / 0.35);
-        double env = std::fmin(1.0, t / 0.004) * std::exp(-t * 3.2) * (1 - progress) * (1 - progress);
-        mix[i] = (lower * 2.2 + thump * 0.8 + crack * 0.6) * env;
+        double env = std::fmin(1.0, t / 0.004) * std::exp(-t * 2.4) * std::pow(1 - progress, 1.5);
+        // A soft overdrive gives the roar its body without raising the peak.
+        mix[i] = std::tanh((lower * 2.2 + thump * 0.8 + crack * 0.6) * 2.5) * env;
     }
     return toPcm(mix, blastPeak);
 }

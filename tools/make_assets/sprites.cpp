@@ -189,7 +189,7 @@ void drawExplosionFrame(BITMAP* dest, int x, int y, int frame, int left, int rig
             double density = smokeAmount * (0.4 + 0.8 * k) + (n - 0.5) * 0.5;
             double grain = tilingNoise(px * 0.45, py * 0.45 + frame * 0.4, 64, 64, 13, 2);
             if (density > grain * 0.7 + 0.12)
-                putpixel(dest, x + px, y + py, shade(Smoke, static_cast<int>(2 + density * 9)));
+                putpixel(dest, x + px, y + py, shade(Smoke, static_cast<int>(1 + density * 8)));
         }
     // A quick ring of fire, then sparks flying out and dimming.
     if (frame == 2 || frame == 3) {
