@@ -70,14 +70,18 @@ XImage* grab(Display* d, Window w) {
     return XGetImage(d, w, 0, 0, gameWidth, gameHeight, AllPlanes, ZPixmap);
 }
 
-// 64-bit FNV-1a over the pixels' colours, independent of the image's padding.
+// 64-bit FNV-1a over the rows of pixels, leaving out each row's padding.
 uint64_t pictureHash(XImage* img) {
     uint64_t h = 1469598103934665603ull;
-    for (int y = 0; y < img->height; ++y)
-        for (int x = 0; x < img->width; ++x) {
-            h ^= XGetPixel(img, x, y) & 0xffffffu;
+    size_t rowBytes = static_cast<size_t>(img->width) * img->bits_per_pixel / 8;
+    for (int y = 0; y < img->height; ++y) {
+        const unsigned char* p =
+            reinterpret_cast<const unsigned char*>(img->data) + y * img->bytes_per_line;
+        for (size_t i = 0; i < rowBytes; ++i) {
+            h ^= p[i];
             h *= 1099511628211ull;
         }
+    }
     return h;
 }
 
