@@ -2,6 +2,7 @@
 # picture_check.py -- checks screenshots of the game's window against its own pictures
 #
 #   picture_check.py title SHOT.ppm DATA_DIR    title frame 1 with the score line over it
+#   picture_check.py title2 SHOT.ppm DATA_DIR   the same for title frame 2
 #   picture_check.py playing SHOT.ppm DATA_DIR  the scrolling backdrop with the ship on it
 #   picture_check.py switch WATCH.txt           seconds from title frame 1 to title frame 2
 #
@@ -75,15 +76,17 @@ def shown_palette(data_dir):
     return read_bmp(data_dir + "/back.bmp")[3]
 
 
-def check_title(shot_path, data_dir):
+def check_title(shot_path, data_dir, frame):
     shot = read_ppm(shot_path)
     palette = shown_palette(data_dir)
     _, title_h, title, _ = read_bmp(data_dir + "/main2.bmp")
     if title_h < HEIGHT:
         fail("title sheet is only %d rows high" % title_h)
 
+    left = (frame - 1) * WIDTH                  # the two frames stand side by side
+
     def expected(x, y):
-        return palette[title[y][x]]
+        return palette[title[y][left + x]]
 
     in_text = set()
     for y in range(SCORE_ROWS):
@@ -93,19 +96,19 @@ def check_title(shot_path, data_dir):
             for x in range(dx, dx + 8):
                 in_text.add((x, y))
 
-    # Everything but the score line's character cells is title frame 1, gaps included.
+    # Everything but the score line's character cells is the title frame, gaps included.
     wrong = [(x, y) for y in range(HEIGHT) for x in range(WIDTH)
              if (x, y) not in in_text and shot[y][x] != expected(x, y)]
     if wrong:
         x, y = wrong[0]
-        fail("%d pixels differ from title frame 1, first at (%d, %d): %s, expected %s"
-             % (len(wrong), x, y, shot[y][x], expected(x, y)))
+        fail("%d pixels differ from title frame %d, first at (%d, %d): %06x, expected %06x"
+             % (len(wrong), frame, x, y, shot[y][x], expected(x, y)))
 
     # The character cells are opaque: glyph colour on the text background, nothing else.
     ink, paper = palette[TEXT_COLOUR], palette[TEXT_BACKGROUND]
     for (x, y) in sorted(in_text):
         if shot[y][x] not in (ink, paper):
-            fail("score line pixel (%d, %d) is %s, neither text nor its background"
+            fail("score line pixel (%d, %d) is %06x, neither text nor its background"
                  % (x, y, shot[y][x]))
 
     def glyph(cell_x):
@@ -130,7 +133,7 @@ def check_title(shot_path, data_dir):
     # The label's "O" and the digit "0" are different characters in the font.
     if digits[0] == label[2]:
         fail("the score digits look like the letter O of the label")
-    print("title frame 1 and the score line: ok")
+    print("title frame %d and the score line: ok" % frame)
 
 
 def check_playing(shot_path, data_dir):
@@ -228,14 +231,14 @@ def check_switch(watch_path):
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[1] == "title":
-        check_title(sys.argv[2], sys.argv[3])
+    if len(sys.argv) == 4 and sys.argv[1] in ("title", "title2"):
+        check_title(sys.argv[2], sys.argv[3], 2 if sys.argv[1] == "title2" else 1)
     elif len(sys.argv) == 4 and sys.argv[1] == "playing":
         check_playing(sys.argv[2], sys.argv[3])
     elif len(sys.argv) == 3 and sys.argv[1] == "switch":
         check_switch(sys.argv[2])
     else:
-        fail("usage: picture_check.py title|playing SHOT DATA_DIR | switch WATCH")
+        fail("usage: picture_check.py title|title2|playing SHOT DATA_DIR | switch WATCH")
 
 
 if __name__ == "__main__":

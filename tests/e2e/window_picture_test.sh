@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # window_picture_test.sh -- the real game's window: size and caption, the title picture
-# with the score line, the title blinking on time, S showing the ship on the backdrop,
+# with the score line, the title blinking on time to its second frame, S showing the ship on the backdrop,
 # and Escape quitting a game at once
 set -uo pipefail
 GAME="$1"
@@ -35,6 +35,10 @@ seconds=$(check switch "$TEST_TMP/watch.txt") || fail "title blink"
 python3 -c "import sys; sys.exit(abs($seconds - 5.0) > 0.3)" ||
     fail "title frame 2 came $seconds s after title frame 1, expected 5.0 +- 0.3"
 echo "title frame 2 after $seconds s"
+
+# Title frame 2 is showing now, for another second or so.
+"$XPROBE" shot "$window" "$TEST_TMP/title2.ppm" || fail "no screenshot of $window"
+check title2 "$TEST_TMP/title2.ppm" "$GAME_DIR/data" || fail "second title frame"
 
 # S starts a game: the ship on the scrolling backdrop. A screenshot may catch the
 # window in the middle of an update, so a few are tried.
