@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# window_picture_test.sh -- the real game's window: size and caption, the title picture
-# with the score line, the title blinking on time to its second frame, S showing the ship on the backdrop,
-# and Escape quitting a game at once
+# window_picture_test.sh -- the real game's window: size and caption, both title
+# pictures with the score line, the title blinking on time, S showing the ship on the
+# backdrop, and Escape quitting a game at once
 set -uo pipefail
 GAME="$1"
 DATA="$2"
