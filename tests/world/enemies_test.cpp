@@ -1,4 +1,7 @@
 // enemies_test.cpp -- divers and gunners: hits, homing, diving, gunner shots, contact, shared slots
+#include <allegro.h>
+
+#include "state/assets.h"
 #include "state/level.h"
 #include "world/world.h"
 #include "world_fixture.h"
@@ -32,17 +35,16 @@ TEST_F(EnemyHit, NeedsTheShotCornerStrictlyInsideA22PixelBoxForBothKinds) {
         int dx, dy;
         bool hits;
     };
-    const Case cases[] = {{1, 1, true},   {21, 21, true},  {21, 1, true},  {1, 21, true},
-                          {0, 5, false},  {5, 0, false},   {22, 5, false}, {5, 22, false},
-                          {-3, 5, false}, {30, 5, false},  {39, 5, false}};
+    const Case cases[] = {{1, 1, true},   {21, 21, true}, {21, 1, true},  {1, 21, true},
+                          {0, 5, false},  {5, 0, false},  {22, 5, false}, {5, 22, false},
+                          {-3, 5, false}, {30, 5, false}, {39, 5, false}};
     for (Kind kind : {Kind::Diver, Kind::Gunner}) {
         for (const Case& c : cases) {
             newGame();
             flyPlayerShot(4, cellX + c.dx, cellY + c.dy);
             step(kind);
-            const auto where = ::testing::Message()
-                               << (kind == Kind::Diver ? "diver" : "gunner") << ", shot at +"
-                               << c.dx << ", +" << c.dy;
+            const auto where = ::testing::Message() << (kind == Kind::Diver ? "diver" : "gunner")
+                                                    << ", shot at +" << c.dx << ", +" << c.dy;
             EXPECT_EQ(stateOf(kind), c.hits ? Destroyed : Alive) << where;
             EXPECT_EQ(game.playerShots[4].state, c.hits ? Ready : Flying) << where;
             EXPECT_EQ(blastsPlayed(), c.hits ? 1 : 0) << where;
@@ -185,7 +187,14 @@ TEST_F(GunnerShots, AShotPassingThreeHundredTouchesOnceMoreThenReturnsToTheGunne
     game.gunners[0].shots[4] = {Flying, 200, 296};
     game.shipX = 180;
     game.shipY = 270;
+    // A taller frame for this step, to see the draw just below the screen.
+    BITMAP* const screenFrame = backBuffer;
+    backBuffer = create_bitmap(320, 340);
+    clear_to_color(backBuffer, backgroundColour);
     step(Kind::Gunner);
+    EXPECT_TRUE(inkShows(shotPicture(200, 301)));
+    destroy_bitmap(backBuffer);
+    backBuffer = screenFrame;
     EXPECT_EQ(game.gunners[0].shots[4].state, Ready);
     EXPECT_EQ(game.gunners[0].shots[4].y, 301);
     EXPECT_EQ(game.gameMode, Title) << "tested at y 301";
@@ -227,8 +236,8 @@ TEST_F(Contact, ACornerStrictlyInsideThe42PixelShipBoxEndsTheGame) {
         int dx, dy;  // the touching corner, from the ship's corner
         bool touches;
     };
-    const Case cases[] = {{41, 41, true},  {1, 1, true},   {20, 41, true}, {0, 5, false},
-                          {5, 0, false},   {42, 5, false}, {5, 42, false}, {-10, -10, false}};
+    const Case cases[] = {{41, 41, true}, {1, 1, true},   {20, 41, true}, {0, 5, false},
+                          {5, 0, false},  {42, 5, false}, {5, 42, false}, {-10, -10, false}};
     enum class Toucher { Diver, Gunner, GunnerShot };
     for (Toucher who : {Toucher::Diver, Toucher::Gunner, Toucher::GunnerShot}) {
         for (const Case& c : cases) {

@@ -89,7 +89,7 @@ TEST_F(Ship, ASteeringKeyTowardsAnEdgeItHasReachedMovesNothing) {
     }
     EXPECT_EQ(pass(), 12) << "released, it glides right";
 
-    game.shipOffsetX = 150;  // shipX 300
+    game.shipOffsetX = 150;      // shipX 300
     game.glideDir = glideRight;  // Right held
     EXPECT_EQ(pass(), 300);
     EXPECT_EQ(game.glideDir, glideLeft);

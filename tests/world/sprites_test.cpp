@@ -1,5 +1,6 @@
 // sprites_test.cpp -- which sheet picture lands where, masking, clipping, and an explosion's life
 #include "world/sprites.h"
+
 #include "world_fixture.h"
 
 using SpriteDrawing = WorldTest;
@@ -47,8 +48,8 @@ TEST_F(SpriteDrawing, PicturesAtTheEdgesAreClippedAndThoseOffTheFrameDrawNothing
     drawShip(2, -15, -7);
     drawExplosion(16, 290, 270);
     drawGunner(3, -5, 280);
-    EXPECT_TRUE(frameShows({shipPicture(2, -15, -7), explosionPicture(16, 290, 270),
-                            gunnerPicture(3, -5, 280)}));
+    EXPECT_TRUE(frameShows(
+        {shipPicture(2, -15, -7), explosionPicture(16, 290, 270), gunnerPicture(3, -5, 280)}));
     fillFrame();
     drawShip(1, 320, 10);
     drawGunner(1, -40, 10);

@@ -13,18 +13,12 @@ namespace {
 constexpr int frameWidth = 320;
 constexpr int frameHeight = 300;
 
-int sheetPixel(int x, int y) {
-    return getpixel(spriteSheet, x, y);
-}
+int sheetPixel(int x, int y) { return getpixel(spriteSheet, x, y); }
 }  // namespace
 
-Placed shipPicture(int frame, int x, int y) {
-    return {40 * (frame - 1), 180, 40, 40, x, y};
-}
+Placed shipPicture(int frame, int x, int y) { return {40 * (frame - 1), 180, 40, 40, x, y}; }
 
-Placed gunnerPicture(int frame, int x, int y) {
-    return {40 * (frame - 1), 220, 40, 40, x, y};
-}
+Placed gunnerPicture(int frame, int x, int y) { return {40 * (frame - 1), 220, 40, 40, x, y}; }
 
 Placed explosionPicture(int frame, int x, int y) {
     static const int sourceX[16] = {0,   63,  126, 190, 252, 316, 378, 442,
@@ -32,17 +26,11 @@ Placed explosionPicture(int frame, int x, int y) {
     return {sourceX[frame - 1], 538, 62, 62, x, y};
 }
 
-Placed diverPicture(int x, int y) {
-    return {0, 0, 20, 20, x, y};
-}
+Placed diverPicture(int x, int y) { return {0, 0, 20, 20, x, y}; }
 
-Placed shotPicture(int x, int y) {
-    return {30, 0, 10, 10, x, y};
-}
+Placed shotPicture(int x, int y) { return {30, 0, 10, 10, x, y}; }
 
-void fillFrame() {
-    clear_to_color(backBuffer, backgroundColour);
-}
+void fillFrame() { clear_to_color(backBuffer, backgroundColour); }
 
 ::testing::AssertionResult frameShows(const std::vector<Placed>& pictures) {
     std::vector<int> expected(frameWidth * frameHeight, backgroundColour);
@@ -72,6 +60,19 @@ void fillFrame() {
     return ::testing::AssertionFailure() << wrong << " pixels differ, " << first.str();
 }
 
+::testing::AssertionResult inkShows(const Placed& p) {
+    for (int j = 0; j < p.height; ++j) {
+        for (int i = 0; i < p.width; ++i) {
+            const int c = sheetPixel(p.sourceX + i, p.sourceY + j);
+            if (c != 0 && getpixel(backBuffer, p.x + i, p.y + j) != c) {
+                return ::testing::AssertionFailure()
+                       << "ink missing at (" << p.x + i << ", " << p.y + j << ")";
+            }
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 bool hasInkAndMask(const Placed& p) {
     bool ink = false, mask = false;
     for (int j = 0; j < p.height; ++j) {
@@ -85,7 +86,8 @@ bool hasInkAndMask(const Placed& p) {
 bool picturesDiffer(const Placed& a, const Placed& b) {
     for (int j = 0; j < a.height; ++j) {
         for (int i = 0; i < a.width; ++i) {
-            if (sheetPixel(a.sourceX + i, a.sourceY + j) != sheetPixel(b.sourceX + i, b.sourceY + j)) {
+            if (sheetPixel(a.sourceX + i, a.sourceY + j) !=
+                sheetPixel(b.sourceX + i, b.sourceY + j)) {
                 return true;
             }
         }
@@ -113,9 +115,7 @@ void WorldTest::SetUp() {
     newGame();
 }
 
-void WorldTest::TearDown() {
-    loadLevel(1);
-}
+void WorldTest::TearDown() { loadLevel(1); }
 
 void WorldTest::newGame() {
     game.gameMode = Title;
@@ -128,9 +128,7 @@ void WorldTest::newGame() {
     fillFrame();
 }
 
-void WorldTest::flyPlayerShot(int slot, int x, int y) {
-    game.playerShots[slot] = {Flying, x, y};
-}
+void WorldTest::flyPlayerShot(int slot, int x, int y) { game.playerShots[slot] = {Flying, x, y}; }
 
 int WorldTest::blastsPlayed() const {
     int blasts = 0;

@@ -30,6 +30,9 @@ void fillFrame();
 // order, each copying only its non-zero sheet pixels and clipped to the frame.
 ::testing::AssertionResult frameShows(const std::vector<Placed>& pictures);
 
+// The picture's ink is in backBuffer at its place (backBuffer may be of any size).
+::testing::AssertionResult inkShows(const Placed& picture);
+
 // Sheet preconditions: a picture holds both ink and mask; two rectangles differ.
 bool hasInkAndMask(const Placed& p);
 bool picturesDiffer(const Placed& a, const Placed& b);
@@ -43,8 +46,9 @@ void stampFramesApart();
 constexpr int cellScreenX(int column) { return column * 10; }
 constexpr int cellScreenY(int row) { return row * 10 - 2699; }
 
-// A game just started from the title screen, with the sheet's frames stamped apart, on an empty map with the ship far off in
-// the top-left corner, the frame filled with the background and no sounds recorded.
+// A game just started from the title screen, with the sheet's frames stamped apart, on an empty map
+// with the ship far off in the top-left corner, the frame filled with the background and no sounds
+// recorded.
 class WorldTest : public HeadlessGame {
 protected:
     void SetUp() override;

@@ -9,10 +9,10 @@ TEST_F(WorldPass, VisitsThirtyOneRowsFromTopRowAndEveryColumn) {
     game.scrollY = 2599;
     game.topRow = 260;
     game.shipX = 300;
-    levelMap[260][0] = 2;   // top row, column 0
-    levelMap[290][32] = 3;  // last scanned row, just below the screen, last column
-    levelMap[259][5] = 4;   // one row above
-    levelMap[291][5] = 5;   // one row below
+    levelMap[260][0] = 2;    // top row, column 0
+    levelMap[290][32] = 3;   // last scanned row, just below the screen, last column
+    levelMap[259][5] = 4;    // one row above
+    levelMap[291][5] = 5;    // one row below
     levelMap[275][7] = 104;  // beyond the gunner codes
     levelMap[276][7] = 1014;
     updateWorld();
@@ -24,11 +24,11 @@ TEST_F(WorldPass, VisitsThirtyOneRowsFromTopRowAndEveryColumn) {
 }
 
 TEST_F(WorldPass, EnemiesBeforeTheMarkerSeeTheLastPassShipAndThoseAfterItThisOne) {
-    levelMap[23][15] = 1;     // the ship's step starts at (150, 231), row 293
-    levelMap[280][10] = 2;    // before the marker: x 100
-    levelMap[295][20] = 3;    // after it: x 200
-    levelMap[293][15] = 4;    // the marker's own cell: ship first, then the diver
-    game.shipX = 100;         // as the previous pass left it
+    levelMap[23][15] = 1;                      // the ship's step starts at (150, 231), row 293
+    levelMap[280][10] = 2;                     // before the marker: x 100
+    levelMap[295][20] = 3;                     // after it: x 200
+    levelMap[293][15] = 4;                     // the marker's own cell: ship first, then the diver
+    game.shipX = 100;                          // as the previous pass left it
     game.playerShots[5] = {Flying, 205, 277};  // below the later diver's box
     updateWorld();
     EXPECT_EQ(game.divers[0].phase, Diving) << "level with last pass's shipX";

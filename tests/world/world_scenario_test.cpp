@@ -52,9 +52,10 @@ TEST(IdleGame, ShipAnimatesAndGlidesLeftThenBouncesOffTheLeftEdge) {
     ReplayRun run = scenario("world_idle_game.keys");
     // Frame 1 presses S; frame 2 is the game's first pass.
     EXPECT_TRUE(fieldRunsThrough(run, "shipFrame", 2, over(24, [](size_t n) {
-        return n < 5 ? 1 : n < 11 ? 2 : n < 17 ? 3 : n < 23 ? 4 : 1;
-    })));
-    EXPECT_TRUE(fieldRunsThrough(run, "shipX", 2, over(25, [](size_t n) { return 150 - 6 * int(n); })));
+                                     return n < 5 ? 1 : n < 11 ? 2 : n < 17 ? 3 : n < 23 ? 4 : 1;
+                                 })));
+    EXPECT_TRUE(
+        fieldRunsThrough(run, "shipX", 2, over(25, [](size_t n) { return 150 - 6 * int(n); })));
     EXPECT_TRUE(fieldRunsThrough(run, "shipX", 26, {6, 12, 18, 24}));
     EXPECT_TRUE(fieldRunsThrough(run, "shipY", 2, over(30, [](size_t) { return 231; })));
 }
@@ -63,7 +64,8 @@ TEST(IdleGame, EndsWhenADiverReachesTheShipInFrame128AndTheRestOfThatPassStillRu
     ReplayRun run = scenario("world_idle_game.keys");
     ASSERT_EQ(run.frames.size(), 202u);
     EXPECT_EQ(firstFrameWhere(run, [](const json& l) { return l["gameMode"] == playing; }), 1);
-    const long end = firstFrameWhere(run, [](const json& l) { return l["gameMode"] == title; }, 2);
+    const long end = firstFrameWhere(
+        run, [](const json& l) { return l["gameMode"] == title; }, 2);
     ASSERT_EQ(end, 128);
     const json &before = run.frames[127], &last = run.frames[128];
     EXPECT_TRUE(touchingTheShip(before).empty());
@@ -75,7 +77,8 @@ TEST(IdleGame, EndsWhenADiverReachesTheShipInFrame128AndTheRestOfThatPassStillRu
     // From then on nothing of the world moves, and the title screen does not count
     // towards the scroll.
     for (size_t n = 129; n < run.frames.size(); ++n) {
-        for (const char* key : {"divers", "gunners", "playerShots", "shipX", "scrollY", "stepTick"}) {
+        for (const char* key :
+             {"divers", "gunners", "playerShots", "shipX", "scrollY", "stepTick"}) {
             ASSERT_EQ(run.frames[n][key], last[key]) << key << " in frame " << n;
         }
     }
@@ -91,18 +94,20 @@ TEST(ShotFlight, RisesFromTheShipsYAndIsDrawnAtOneAsItTurnsReady) {
     std::vector<json> flight;
     for (size_t n = 48; n <= 93; ++n) flight.push_back(run.frames[n]["playerShots"][1]);
     EXPECT_EQ(flight, over(46, [x](size_t n) {
-        const int y = 226 - 5 * int(n);
-        return json::array({y < 5 ? ready : flying, x, y});
-    }));
+                  const int y = 226 - 5 * int(n);
+                  return json::array({y < 5 ? ready : flying, x, y});
+              }));
     const json& back = run.frames[94];
-    EXPECT_EQ(back["playerShots"][1], json::array({ready, 150 + int(back["shipOffsetX"]) + 20, 231}));
+    EXPECT_EQ(back["playerShots"][1],
+              json::array({ready, 150 + int(back["shipOffsetX"]) + 20, 231}));
     for (const json& line : run.frames) EXPECT_TRUE(line["sounds"].size() <= 1u);
 }
 
 TEST(FirstHit, DestroysTheDiverOnceAndItsExplosionKeepsItsScreenPointForSixtyFourCalls) {
     ReplayRun run = scenario("world_first_hit.keys");
     ASSERT_EQ(run.frames.size(), 112u);
-    const long hit = firstFrameWhere(run, [](const json& l) { return l["divers"][6][6] == destroyed; });
+    const long hit =
+        firstFrameWhere(run, [](const json& l) { return l["divers"][6][6] == destroyed; });
     ASSERT_EQ(hit, 30);
     const json& hitLine = run.frames[30];
     EXPECT_EQ(hitLine["sounds"], json::parse(R"([["blast",255,150,1000,0]])"));
@@ -125,7 +130,8 @@ TEST(Steering, HoldsTheShipAtEitherEdgeAndNeverBeyond) {
     ASSERT_GT(run.frames.size(), 92u);
     // Left held in frames 25..32 keeps the ship at 6; Right from frame 33 carries it across.
     EXPECT_TRUE(fieldRunsThrough(run, "shipX", 26, over(9, [](size_t) { return 6; })));
-    EXPECT_TRUE(fieldRunsThrough(run, "shipX", 34, over(50, [](size_t n) { return 6 + 6 * int(n); })));
+    EXPECT_TRUE(
+        fieldRunsThrough(run, "shipX", 34, over(50, [](size_t n) { return 6 + 6 * int(n); })));
     // Right held until frame 88 keeps it at 300; released, it glides left again.
     EXPECT_TRUE(fieldRunsThrough(run, "shipX", 83, {300, 300, 300, 300, 300, 300, 300, 300, 294}));
     for (size_t n = 2; n < run.frames.size(); ++n) {
