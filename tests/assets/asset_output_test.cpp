@@ -30,8 +30,8 @@ bool generate(const fs::path& dir) {
     return std::system(cmd.c_str()) == 0;
 }
 
-const char* const outputs[] = {"main.bmp",   "back.bmp", "main2.bmp",    "effect.wav",
-                               "fall.wav",   "gmsong.wav", "driftwing.png"};
+const char* const outputs[] = {"main.bmp", "back.bmp",   "main2.bmp",    "effect.wav",
+                               "fall.wav", "gmsong.wav", "driftwing.png"};
 
 TEST(AssetGenerator, WritesTheSameBytesOnEveryRun) {
     fs::path a = freshFolder("driftwing-assets-a"), b = freshFolder("driftwing-assets-b");
@@ -43,7 +43,8 @@ TEST(AssetGenerator, WritesTheSameBytesOnEveryRun) {
         EXPECT_TRUE(first == second) << name << " differs between two runs";
         // And the build's own copy is what the generator writes today.
         if (fs::exists(fs::path("data") / name)) {
-            EXPECT_TRUE(first == readAll(fs::path("data") / name)) << "data/" << name << " is stale";
+            EXPECT_TRUE(first == readAll(fs::path("data") / name))
+                << "data/" << name << " is stale";
         }
     }
     // The icon: a PNG of 64 x 64 (width and height are the first fields of its header).
@@ -51,8 +52,10 @@ TEST(AssetGenerator, WritesTheSameBytesOnEveryRun) {
     ASSERT_GT(icon.size(), 24u);
     EXPECT_EQ(std::string(icon.begin() + 1, icon.begin() + 4), "PNG");
     auto be32 = [&](size_t at) {
-        return (static_cast<unsigned char>(icon[at]) << 24) | (static_cast<unsigned char>(icon[at + 1]) << 16) |
-               (static_cast<unsigned char>(icon[at + 2]) << 8) | static_cast<unsigned char>(icon[at + 3]);
+        return (static_cast<unsigned char>(icon[at]) << 24) |
+               (static_cast<unsigned char>(icon[at + 1]) << 16) |
+               (static_cast<unsigned char>(icon[at + 2]) << 8) |
+               static_cast<unsigned char>(icon[at + 3]);
     };
     EXPECT_EQ(be32(16), 64);
     EXPECT_EQ(be32(20), 64);

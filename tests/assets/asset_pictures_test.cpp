@@ -30,9 +30,7 @@ Picture loadPicture(const char* path) {
     return p;
 }
 
-double luminance(const RGB& c) {
-    return (0.3 * c.r + 0.59 * c.g + 0.11 * c.b) / 63.0;
-}
+double luminance(const RGB& c) { return (0.3 * c.r + 0.59 * c.g + 0.11 * c.b) / 63.0; }
 
 int opaqueIn(BITMAP* b, int x, int y, int w, int h) {
     int n = 0;
@@ -58,7 +56,8 @@ protected:
     static std::vector<SpriteRegion> allRegions() {
         std::vector<SpriteRegion> r(std::begin(shipRegions), std::end(shipRegions));
         r.insert(r.end(), std::begin(gunnerRegions), std::end(gunnerRegions));
-        for (int x : explosionSourceX) r.push_back({x, explosionSourceY, explosionSize, explosionSize});
+        for (int x : explosionSourceX)
+            r.push_back({x, explosionSourceY, explosionSize, explosionSize});
         r.push_back(diverSprite);
         r.push_back(shotSprite);
         r.push_back(bannerRegion);
@@ -132,7 +131,8 @@ TEST_F(GeneratedPictures, NeighbouringExplosionFramesNeverShowEachOther) {
     EXPECT_GT(opaqueIn(sheet.bmp, f15.x, f15.y, f15.width - shared, f15.height), 0);
     for (int frame : {9, 13}) {
         const SpriteRegion r = explosionRegion(frame);
-        EXPECT_EQ(opaqueIn(sheet.bmp, r.x, r.y, 1, r.height), 0) << "column shared with frame " << frame - 1;
+        EXPECT_EQ(opaqueIn(sheet.bmp, r.x, r.y, 1, r.height), 0)
+            << "column shared with frame " << frame - 1;
     }
 }
 
@@ -160,8 +160,10 @@ TEST_F(GeneratedPictures, ExplosionSwellsThenFadesAndCools) {
 
 TEST_F(GeneratedPictures, ShipAndGunnerFramesAnimateAndEnemiesSitInTheirHitBoxes) {
     for (int f = 1; f < 4; ++f) {
-        EXPECT_GT(regionDifference(sheet.bmp, shipRegions[f], shipRegions[f - 1]), 4) << "ship frame " << f + 1;
-        EXPECT_GT(regionDifference(sheet.bmp, gunnerRegions[f], gunnerRegions[f - 1]), 1) << "gunner frame " << f + 1;
+        EXPECT_GT(regionDifference(sheet.bmp, shipRegions[f], shipRegions[f - 1]), 4)
+            << "ship frame " << f + 1;
+        EXPECT_GT(regionDifference(sheet.bmp, gunnerRegions[f], gunnerRegions[f - 1]), 1)
+            << "gunner frame " << f + 1;
     }
     // A shot hits an enemy when it reaches the 22 x 22 box at the enemy's corner, so the
     // bodies must be drawn there, not in the middle of their squares.
@@ -186,7 +188,8 @@ TEST_F(GeneratedPictures, ShipAndGunnerFramesAnimateAndEnemiesSitInTheirHitBoxes
 TEST_F(GeneratedPictures, SpritesStandOutFromTheDarkBackdrop) {
     double backLight = 0;
     for (int y = 0; y < back.bmp->h; ++y)
-        for (int x = 0; x < back.bmp->w; ++x) backLight += luminance(back.pal[getpixel(back.bmp, x, y)]);
+        for (int x = 0; x < back.bmp->w; ++x)
+            backLight += luminance(back.pal[getpixel(back.bmp, x, y)]);
     backLight /= back.bmp->w * back.bmp->h;
     double shipLight = 0;
     int n = 0;
@@ -223,7 +226,8 @@ TEST_F(GeneratedPictures, BackdropRunsOnFromItsLastRowIntoItsFirst) {
 
 TEST_F(GeneratedPictures, TitleFramesLeaveTheScoreCornerPlainAndShowText) {
     for (int frameX : {0, 320}) {
-        EXPECT_EQ(opaqueIn(title.bmp, frameX, 0, 144, 8), 0) << "score corner of frame at " << frameX;
+        EXPECT_EQ(opaqueIn(title.bmp, frameX, 0, 144, 8), 0)
+            << "score corner of frame at " << frameX;
         // Each frame is a full picture with bright lettering on it.
         int bright = 0;
         for (int y = 8; y < 300; ++y)

@@ -59,7 +59,8 @@ TEST_F(GeneratedSounds, AreMonoSixteenBitWavesOfTheRightLength) {
         ASSERT_FALSE(s->samples.empty());
         EXPECT_EQ(s->info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
         EXPECT_EQ(s->info.channels, 1);
-        EXPECT_TRUE(s->info.samplerate == 22050 || s->info.samplerate == 44100) << s->info.samplerate;
+        EXPECT_TRUE(s->info.samplerate == 22050 || s->info.samplerate == 44100)
+            << s->info.samplerate;
     }
     EXPECT_LT(shot.seconds(), 0.3);
     EXPECT_GT(shot.seconds(), 0.05);
@@ -105,7 +106,8 @@ TEST_F(GeneratedSounds, MusicLoopJoinsItsEndToItsStartSmoothly) {
     }
     std::sort(local.begin(), local.end());
     const int typical = local[near];
-    EXPECT_LE(std::abs(m.back() - m.front()), 3 * typical + 32) << "the loop would click at the join";
+    EXPECT_LE(std::abs(m.back() - m.front()), 3 * typical + 32)
+        << "the loop would click at the join";
     // The last stretch is music, not padding with silence that would stall the beat.
     size_t tail = static_cast<size_t>(0.25 * music.info.samplerate);
     EXPECT_GT(music.rms(m.size() - tail, m.size()), music.rms(0, m.size()) * 0.2);
@@ -115,7 +117,8 @@ TEST_F(GeneratedSounds, MusicHasABeat) {
     // Loudness in 1/16-second windows must rise and fall, not stay flat like a drone.
     const size_t window = music.info.samplerate / 16;
     std::vector<double> levels;
-    for (size_t i = 0; i + window <= music.samples.size(); i += window) levels.push_back(music.rms(i, i + window));
+    for (size_t i = 0; i + window <= music.samples.size(); i += window)
+        levels.push_back(music.rms(i, i + window));
     std::sort(levels.begin(), levels.end());
     EXPECT_GT(levels[levels.size() * 9 / 10], levels[levels.size() / 10] * 1.5);
 }

@@ -72,8 +72,8 @@ void shadeParts(BITMAP* parts, const PartStyle* styles, BITMAP* dest, int dx, in
         for (int x = 0; x < w; ++x) {
             int p = partAt(x, y);
             if (p == 0) {
-                if (outline && (partAt(x - 1, y) || partAt(x + 1, y) || partAt(x, y - 1) ||
-                                partAt(x, y + 1)))
+                if (outline &&
+                    (partAt(x - 1, y) || partAt(x + 1, y) || partAt(x, y - 1) || partAt(x, y + 1)))
                     putpixel(dest, dx + x, dy + y, outlineIndex);
                 continue;
             }
@@ -81,7 +81,8 @@ void shadeParts(BITMAP* parts, const PartStyle* styles, BITMAP* dest, int dx, in
             int level = s.level;
             int span = bottom[p] - top[p];
             if (span > 0)
-                level += static_cast<int>(std::lround(s.gradient * (1.0 - 2.0 * (y - top[p]) / span)));
+                level +=
+                    static_cast<int>(std::lround(s.gradient * (1.0 - 2.0 * (y - top[p]) / span)));
             bool litEdge = partAt(x - 1, y) != p || partAt(x, y - 1) != p;
             bool shadowEdge = partAt(x + 1, y) != p || partAt(x, y + 1) != p;
             if (litEdge && !shadowEdge) level += s.bevel;

@@ -23,7 +23,9 @@ public:
         return state_;
     }
     double unit() { return (next() >> 8) / 16777216.0; }  // [0, 1)
-    int range(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<uint32_t>(hi - lo + 1)); }
+    int range(int lo, int hi) {
+        return lo + static_cast<int>(next() % static_cast<uint32_t>(hi - lo + 1));
+    }
 
 private:
     uint32_t state_;
@@ -54,8 +56,7 @@ struct PartStyle {
 // Colours a part map (an 8-bit bitmap whose pixel values are part numbers, 0 for nothing)
 // into dest at (dx, dy) using styles[part]; then, if outline is true, rings the shape with
 // a one-pixel dark outline inside the part map's own bounds.
-void shadeParts(BITMAP* parts, const PartStyle* styles, BITMAP* dest, int dx, int dy,
-                bool outline);
+void shadeParts(BITMAP* parts, const PartStyle* styles, BITMAP* dest, int dx, int dy, bool outline);
 
 // Draws shapes given in design units (a sprite's design grid) onto a part map at a scale,
 // with Allegro's filled primitives.

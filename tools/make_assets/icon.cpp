@@ -23,13 +23,15 @@ BITMAP* makeIconPicture() {
             int cy = y < corner ? corner : y > last - corner ? last - corner : y;
             int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
             if (d2 > corner * corner) continue;
-            bool rim = d2 > (corner - 2) * (corner - 2) || x < 2 || y < 2 || x > last - 2 || y > last - 2;
+            bool rim =
+                d2 > (corner - 2) * (corner - 2) || x < 2 || y < 2 || x > last - 2 || y > last - 2;
             double level = 6 - 5.0 * y / iconSize + ditherThreshold(x, y);
             putpixel(icon, x, y, rim ? shade(Steel, 6) : shade(Space, static_cast<int>(level)));
         }
     Rng rng(64);
     for (int i = 0; i < 14; ++i)
-        putpixel(icon, rng.range(5, last - 5), rng.range(5, last - 5), shade(Ice, rng.range(6, 12)));
+        putpixel(icon, rng.range(5, last - 5), rng.range(5, last - 5),
+                 shade(Ice, rng.range(6, 12)));
     drawShipSprite(icon, 4, 3, 56, 1);
     return icon;
 }

@@ -103,8 +103,8 @@ void drawBigText(BITMAP* dest, const char* text, int x, int y, int cellW, int ce
     destroy_bitmap(mask);
 }
 
-void drawBigTextCentred(BITMAP* dest, const char* text, int centreX, int y, int cellW,
-                        int cellH, const LetterStyle& style) {
+void drawBigTextCentred(BITMAP* dest, const char* text, int centreX, int y, int cellW, int cellH,
+                        const LetterStyle& style) {
     drawBigText(dest, text, centreX - bigTextWidth(text, cellW) / 2, y, cellW, cellH, style);
 }
 

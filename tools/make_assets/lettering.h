@@ -7,9 +7,9 @@
 
 namespace art {
 
-constexpr int glyphWidth = 5;   // design cells per letter across
-constexpr int glyphHeight = 7;  // and down
-constexpr int glyphAdvance = 6; // a letter plus one empty column
+constexpr int glyphWidth = 5;    // design cells per letter across
+constexpr int glyphHeight = 7;   // and down
+constexpr int glyphAdvance = 6;  // a letter plus one empty column
 
 // Width in pixels of a text in big letters whose cells are cellW x cellH pixels.
 int bigTextWidth(const char* text, int cellW);
@@ -27,7 +27,7 @@ void drawBigText(BITMAP* dest, const char* text, int x, int y, int cellW, int ce
                  const LetterStyle& style);
 
 // Same, centred on x.
-void drawBigTextCentred(BITMAP* dest, const char* text, int centreX, int y, int cellW,
-                        int cellH, const LetterStyle& style);
+void drawBigTextCentred(BITMAP* dest, const char* text, int centreX, int y, int cellW, int cellH,
+                        const LetterStyle& style);
 
 }  // namespace art

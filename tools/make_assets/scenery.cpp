@@ -23,7 +23,10 @@ int nebulaColour(int x, int y) {
     for (double b : borders) purity = std::fmin(purity, smoothStep(0.0, 0.06, std::fabs(hue - b)));
     double glow = smoothStep(0.45, 0.85, density) * purity;
     double level = 1 + glow * 6.5 + ditherThreshold(x, y) - 0.5;
-    Ramp ramp = hue < borders[0] ? Purple : hue < borders[1] ? Violet : hue < borders[2] ? Space : Teal;
+    Ramp ramp = hue < borders[0]   ? Purple
+                : hue < borders[1] ? Violet
+                : hue < borders[2] ? Space
+                                   : Teal;
     int l = static_cast<int>(std::floor(level));
     return l <= 1 ? shade(Space, 1) : shade(ramp, l);
 }
@@ -37,7 +40,8 @@ void drawStars(BITMAP* bmp, uint32_t seed, int far, int near, int bright) {
     Rng rng(seed);
     for (int i = 0; i < far; ++i) {  // distant: single dim points
         int x = rng.range(0, bmp->w - 1), y = rng.range(0, bmp->h - 1);
-        plotWrapped(bmp, x, y, rng.unit() < 0.5 ? shade(Grey, rng.range(4, 7)) : shade(Ice, rng.range(1, 4)));
+        plotWrapped(bmp, x, y,
+                    rng.unit() < 0.5 ? shade(Grey, rng.range(4, 7)) : shade(Ice, rng.range(1, 4)));
     }
     for (int i = 0; i < near; ++i) {  // nearer: brighter, some with a faint halo
         int x = rng.range(0, bmp->w - 1), y = rng.range(0, bmp->h - 1);
@@ -76,8 +80,8 @@ void drawPlanet(BITMAP* bmp, int cx, int cy, int r, Ramp ramp, int brightest) {
             double dz = std::sqrt(1 - d2);
             double light = clamp01(-0.55 * dx - 0.6 * dy + 0.58 * dz);
             double bands = 0.15 * std::sin((dy * 7 + 0.6 * dx) * 3.1);
-            double level = 1 + (brightest - 1) * clamp01(light + bands * light) +
-                           ditherThreshold(x, y) - 0.5;
+            double level =
+                1 + (brightest - 1) * clamp01(light + bands * light) + ditherThreshold(x, y) - 0.5;
             plotWrapped(bmp, x, y, shade(ramp, static_cast<int>(std::floor(level))));
         }
 }
@@ -154,10 +158,18 @@ void drawArrowCap(BITMAP* title, int x, int y, int dir) {
     drawKeyCap(title, x, y, 20, "");
     const int cx = x + 10, cy = y + 8, c = shade(Grey, 2);
     switch (dir) {
-        case 0: triangle(title, cx - 4, cy, cx + 2, cy - 5, cx + 2, cy + 5, c); break;  // left
-        case 1: triangle(title, cx + 4, cy, cx - 2, cy - 5, cx - 2, cy + 5, c); break;  // right
-        case 2: triangle(title, cx, cy - 4, cx - 5, cy + 3, cx + 5, cy + 3, c); break;  // up
-        default: triangle(title, cx, cy + 4, cx - 5, cy - 3, cx + 5, cy - 3, c); break;
+        case 0:
+            triangle(title, cx - 4, cy, cx + 2, cy - 5, cx + 2, cy + 5, c);
+            break;  // left
+        case 1:
+            triangle(title, cx + 4, cy, cx - 2, cy - 5, cx - 2, cy + 5, c);
+            break;  // right
+        case 2:
+            triangle(title, cx, cy - 4, cx - 5, cy + 3, cx + 5, cy + 3, c);
+            break;  // up
+        default:
+            triangle(title, cx, cy + 4, cx - 5, cy - 3, cx + 5, cy - 3, c);
+            break;
     }
 }
 

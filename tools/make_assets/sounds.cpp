@@ -47,9 +47,7 @@ double pulse(double phase, double step, double duty) {
     return v;
 }
 
-double triangleWave(double phase) {
-    return phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase;
-}
+double triangleWave(double phase) { return phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase; }
 
 // Scales a mix so its loudest sample is peak of full scale, and rounds it to 16 bits.
 std::vector<short> toPcm(const std::vector<double>& mix, double peak) {
@@ -61,9 +59,7 @@ std::vector<short> toPcm(const std::vector<double>& mix, double peak) {
     return out;
 }
 
-double noteHz(int midi) {
-    return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
-}
+double noteHz(int midi) { return 440.0 * std::pow(2.0, (midi - 69) / 12.0); }
 
 }  // namespace
 
@@ -79,7 +75,8 @@ std::vector<short> makeShotSound() {
         phase += step;
         if (phase >= 1) phase -= 1;
         double duty = 0.5 - 0.3 * (i / static_cast<double>(n));
-        double env = std::fmin(1.0, t / 0.002) * std::exp(-t * 14) * (1 - i / static_cast<double>(n));
+        double env =
+            std::fmin(1.0, t / 0.002) * std::exp(-t * 14) * (1 - i / static_cast<double>(n));
         double hiss = t < 0.015 ? noise.next() * 0.5 * (1 - t / 0.015) : 0;
         mix[i] = (pulse(phase, step, duty) * 0.8 + hiss) * env;
     }
@@ -154,14 +151,14 @@ std::vector<NoteEvent> parseBars(const char* const* barTexts, int count) {
 }
 
 const char* const melody[bars] = {
-    "A4 - - - E5 - - - C5 - D5 - E5 - - -",   "F5 - - - E5 - D5 - C5 - - - A4 - - -",
-    "G4 - - - C5 - - - E5 - - - G5 - F5 -",   "E5 - - - D5 - - - B4 - - - . . G4 -",
-    "A4 - - - E5 - - - A5 - G5 - E5 - - -",   "F5 - - - A5 - - - G5 - F5 - E5 - D5 -",
-    "D5 - - - G5 - - - B5 - A5 - G5 - - -",   "G#5 - - - - - - - E5 - - - B4 - - -",
-    "D5 - F5 - A5 - - - F5 - - - D5 - - -",   "E5 - - - C5 - - - A4 - - - C5 - E5 -",
-    "F5 - - - - - A5 - C6 - - - A5 - - -",    "G5 - - - E5 - - - C5 - D5 - E5 - - -",
-    "F5 - E5 - D5 - - - A4 - - - D5 - F5 -",  "E5 - - - A5 - - - C6 - B5 - A5 - - -",
-    "G#5 - - - B5 - - - E6 - - - D6 - B5 -",  "G#5 - - - - - - - E5 - - - . . . .",
+    "A4 - - - E5 - - - C5 - D5 - E5 - - -",  "F5 - - - E5 - D5 - C5 - - - A4 - - -",
+    "G4 - - - C5 - - - E5 - - - G5 - F5 -",  "E5 - - - D5 - - - B4 - - - . . G4 -",
+    "A4 - - - E5 - - - A5 - G5 - E5 - - -",  "F5 - - - A5 - - - G5 - F5 - E5 - D5 -",
+    "D5 - - - G5 - - - B5 - A5 - G5 - - -",  "G#5 - - - - - - - E5 - - - B4 - - -",
+    "D5 - F5 - A5 - - - F5 - - - D5 - - -",  "E5 - - - C5 - - - A4 - - - C5 - E5 -",
+    "F5 - - - - - A5 - C6 - - - A5 - - -",   "G5 - - - E5 - - - C5 - D5 - E5 - - -",
+    "F5 - E5 - D5 - - - A4 - - - D5 - F5 -", "E5 - - - A5 - - - C6 - B5 - A5 - - -",
+    "G#5 - - - B5 - - - E6 - - - D6 - B5 -", "G#5 - - - - - - - E5 - - - . . . .",
 };
 
 // Chord of each bar: root (MIDI) and whether its third is minor.
@@ -170,9 +167,9 @@ struct Chord {
     bool minor;
 };
 const Chord chords[bars] = {
-    {57, true}, {53, false}, {48, false}, {55, false}, {57, true}, {53, false}, {55, false},
-    {52, false}, {50, true}, {57, true}, {53, false}, {48, false}, {50, true}, {57, true},
-    {52, false}, {52, false},
+    {57, true},  {53, false}, {48, false}, {55, false}, {57, true},  {53, false},
+    {55, false}, {52, false}, {50, true},  {57, true},  {53, false}, {48, false},
+    {50, true},  {57, true},  {52, false}, {52, false},
 };
 
 // Adds one note with a soft attack and release; anything past the loop's end wraps to its

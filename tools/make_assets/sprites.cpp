@@ -29,8 +29,8 @@ BITMAP* newPartMap(int size) {
 constexpr double shipAxis = 21;
 enum ShipPart { Hull = 1, Wing, Stripe, Pod, Canopy, Nozzle, Fin };
 const PartStyle shipStyles[] = {
-    {Grey, 0, 0, 0},   {Steel, 10, 2, 3}, {Steel, 7, 2, 3},  {Crimson, 9, 1, 2},
-    {Grey, 9, 2, 3},   {Cyan, 10, 3, 3},  {Grey, 5, 0, 2},   {Steel, 6, 1, 2},
+    {Grey, 0, 0, 0}, {Steel, 10, 2, 3}, {Steel, 7, 2, 3}, {Crimson, 9, 1, 2},
+    {Grey, 9, 2, 3}, {Cyan, 10, 3, 3},  {Grey, 5, 0, 2},  {Steel, 6, 1, 2},
 };
 // Flame length in design units, frame by frame: a restless, never-repeating-looking flicker.
 const double flameLength[4] = {4.5, 6.0, 3.5, 5.5};
@@ -77,8 +77,15 @@ void drawShipSprite(BITMAP* dest, int x, int y, int size, int frame) {
     both(Pod, {{3.5, 22}, {5.5, 22}, {5.5, 31.5}, {3.5, 31.5}});
     both(Fin, {{18.5, 25}, {18.5, 33}, {15, 34}, {15, 31}});
     both(Nozzle, {{18.5, 30}, {20.5, 30}, {20.5, 33.5}, {18.5, 33.5}});
-    pen.poly(Hull, place({{21, 1}, {23.5, 7}, {25, 15}, {25, 27}, {23.5, 31}, {18.5, 31},
-                          {17, 27}, {17, 15}, {18.5, 7}},
+    pen.poly(Hull, place({{21, 1},
+                          {23.5, 7},
+                          {25, 15},
+                          {25, 27},
+                          {23.5, 31},
+                          {18.5, 31},
+                          {17, 27},
+                          {17, 15},
+                          {18.5, 7}},
                          false));
     pen.ellipse(Canopy, shipAxis + bank * 0.8, 12.5, 1.8, 4);
     shadeParts(parts, shipStyles, dest, x, y, true);
@@ -108,8 +115,8 @@ void drawDiverSprite(BITMAP* dest, int x, int y, int size) {
 
 namespace {
 enum GunnerPart { Dome = 1, Visor, Rim, Belly, Barrel, Muzzle };
-const PartStyle gunnerStyles[] = {{Grey, 0, 0, 0},   {Olive, 9, 3, 3}, {Grey, 2, 0, 0},
-                                  {Steel, 7, 2, 3},  {Olive, 5, 1, 2}, {Grey, 8, 1, 2},
+const PartStyle gunnerStyles[] = {{Grey, 0, 0, 0},  {Olive, 9, 3, 3}, {Grey, 2, 0, 0},
+                                  {Steel, 7, 2, 3}, {Olive, 5, 1, 2}, {Grey, 8, 1, 2},
                                   {Grey, 11, 0, 2}};
 const double rimLightX[5] = {3, 7.5, 12, 16.5, 21};
 const double eyeX[4] = {9, 11.5, 14, 11.5};
