@@ -146,9 +146,11 @@ void drawGunnerSprite(BITMAP* dest, int x, int y, int size, int frame) {
     dot(eyeX[frame - 1] + 1, 8, shade(Rose, 11));
     for (int i = 0; i < 5; ++i) {
         bool lit = i % 4 == frame - 1;
-        dot(rimLightX[i], 14, shade(Lime, lit ? 15 : 6));
-        dot(rimLightX[i] + 1, 14, shade(Lime, lit ? 12 : 4));
+        dot(rimLightX[i], 14, lit ? shade(Grey, 15) : shade(Lime, 4));
+        dot(rimLightX[i] + 1, 14, shade(Lime, lit ? 13 : 3));
     }
+    // The muzzle glows as the cannon charges, brightest in the last frame.
+    for (double mx = 20; mx < 22.5; mx += 1) dot(mx, 26, shade(Rose, 6 + 3 * frame));
 }
 
 // ---- the bolt ---------------------------------------------------------------------------
