@@ -6,6 +6,10 @@ if(CMAKE_CROSSCOMPILING AND ALLEGRO_ROOT)
   target_link_libraries(driftwing::allegro INTERFACE
     "${ALLEGRO_ROOT}/lib/liballeg.a" kernel32 user32 gdi32 comdlg32 ole32 dinput ddraw dxguid
     winmm dsound)
+  # One self-contained .exe: the C and C++ runtimes are linked in, so no MinGW DLL has
+  # to travel with the game. Allegro's END_OF_MAIN supplies WinMain, so the game is a
+  # GUI program (-mwindows): starting it opens the game window and no console beside it.
+  target_link_options(driftwing::allegro INTERFACE -static -mwindows)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(ALLEGRO REQUIRED IMPORTED_TARGET GLOBAL allegro)
