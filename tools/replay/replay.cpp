@@ -11,8 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <iterator>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -249,10 +250,10 @@ int main(int argc, char** argv) {
     }
     if (startUp() != 0) return exitStartUpFailed;
 
-    TraceWriter* trace = nullptr;
-    TraceWriter writer(traceFile ? traceFile : stdout);
-    if (traceFile) trace = &writer;
-    bool wrote = runScript(script, trace, options.shots);
+    std::unique_ptr<TraceWriter> trace;
+    if (traceFile) trace = std::make_unique<TraceWriter>(traceFile, backBuffer->w, backBuffer->h);
+    bool wrote = runScript(script, trace.get(), options.shots);
+    if (trace) trace->finish();
     shutdownAssets();
 
     for (const Shot& shot : options.shots) {
@@ -262,7 +263,7 @@ int main(int argc, char** argv) {
                          static_cast<long long>(shot.frame), shot.path.c_str());
     }
     if (traceFile) {
-        bool traceOk = std::fflush(traceFile) == 0 && writer.healthy();
+        bool traceOk = std::fflush(traceFile) == 0 && trace->healthy();
         if (traceFile != stdout) traceOk &= std::fclose(traceFile) == 0;
         if (!traceOk) {
             std::fprintf(stderr, "driftwing-replay: writing the trace %s failed\n",

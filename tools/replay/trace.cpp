@@ -7,9 +7,6 @@
 #include "state/game_state.h"
 
 namespace {
-constexpr uint64_t fnvOffsetBasis = 14695981039346656037ull;
-constexpr uint64_t fnvPrime = 1099511628211ull;
-
 // Longest line: every integer of the state at its widest (11 characters for
 // -2147483648) plus its separator, the brackets, the key names and a generous
 // allowance for the sounds of one frame; sized once, never grown.
@@ -21,19 +18,15 @@ constexpr size_t lineCapacity =
     integersPerLine * 16 + 4096 + soundsPerLineAllowance * 64;
 }  // namespace
 
-uint64_t pictureHash(BITMAP* picture) {
-    uint64_t hash = fnvOffsetBasis;
-    for (int y = 0; y < picture->h; ++y) {
-        const unsigned char* row = picture->line[y];
-        for (int x = 0; x < picture->w; ++x) {
-            hash ^= row[x];
-            hash *= fnvPrime;
-        }
+TraceWriter::TraceWriter(std::FILE* out, int pictureWidth, int pictureHeight)
+    : out_(out),
+      width_(pictureWidth),
+      height_(pictureHeight) {
+    for (WaitingLine& line : waiting_) {
+        line.text.resize(lineCapacity);
+        line.pixels.resize(static_cast<size_t>(pictureWidth) * static_cast<size_t>(pictureHeight));
     }
-    return hash;
 }
-
-TraceWriter::TraceWriter(std::FILE* out) : out_(out), buffer_(lineCapacity) {}
 
 bool TraceWriter::healthy() const {
     return !std::ferror(out_);
@@ -70,7 +63,62 @@ void TraceWriter::row(std::initializer_list<int32_t> values) {
 
 void TraceWriter::writeFrame(int64_t frame, const std::vector<TracedSound>& sounds,
                              BITMAP* picture, bool quit) {
-    cursor_ = buffer_.data();
+    WaitingLine& line = waiting_[waitingCount_++];
+    formatLine(line, frame, sounds, quit);
+    keepPicture(line, picture);
+    if (waitingCount_ == hashLanes) writeWaitingLines();
+}
+
+void TraceWriter::finish() {
+    writeWaitingLines();
+}
+
+// Compares the picture with the previous one; keeps a copy only when it differs.
+void TraceWriter::keepPicture(WaitingLine& line, BITMAP* picture) {
+    const size_t width = static_cast<size_t>(width_);
+    const uint8_t* previous = havePrevious_ ? waiting_[previousSlot_].pixels.data() : nullptr;
+    line.samePicture = previous != nullptr;
+    for (int y = 0; line.samePicture && y < height_; ++y) {
+        line.samePicture = std::memcmp(picture->line[y], previous + y * width, width) == 0;
+    }
+    if (line.samePicture) return;
+    for (int y = 0; y < height_; ++y) {
+        std::memcpy(&line.pixels[y * width], picture->line[y], width);
+    }
+    // A slot is only reused by a later line once its own line is written, and a line
+    // that shows the same picture never needs the copy, so the copy stays valid.
+    previousSlot_ = static_cast<int>(&line - waiting_);
+    havePrevious_ = true;
+}
+
+// Hashes the waiting pictures side by side, fills in the digits, writes the lines in order.
+void TraceWriter::writeWaitingLines() {
+    const uint8_t* pictures[hashLanes];
+    uint64_t hashes[hashLanes];
+    int differing = 0;
+    for (int i = 0; i < waitingCount_; ++i) {
+        if (!waiting_[i].samePicture) pictures[differing++] = waiting_[i].pixels.data();
+    }
+    fnv1aSideBySide(pictures, differing, waiting_[0].pixels.size(), hashes);
+
+    int next = 0;
+    for (int i = 0; i < waitingCount_; ++i) {
+        WaitingLine& line = waiting_[i];
+        line.hash = line.samePicture ? previousHash_ : hashes[next++];
+        previousHash_ = line.hash;
+        uint64_t hash = line.hash;
+        for (int d = 15; d >= 0; --d) {
+            line.text[line.hashAt + d] = "0123456789abcdef"[hash & 0xf];
+            hash >>= 4;
+        }
+        std::fwrite(line.text.data(), 1, line.length, out_);
+    }
+    waitingCount_ = 0;
+}
+
+void TraceWriter::formatLine(WaitingLine& line, int64_t frame,
+                             const std::vector<TracedSound>& sounds, bool quit) {
+    cursor_ = line.text.data();
     firstKey_ = true;
     put('{');
     key("frame");
@@ -165,20 +213,13 @@ void TraceWriter::writeFrame(int64_t frame, const std::vector<TracedSound>& soun
 
     key("pixels");
     put('"');
-    char hex[17];
-    uint64_t hash = pictureHash(picture);
-    for (int i = 15; i >= 0; --i) {
-        hex[i] = "0123456789abcdef"[hash & 0xf];
-        hash >>= 4;
-    }
-    hex[16] = '\0';
-    put(hex);
-    put('"');
+    line.hashAt = static_cast<size_t>(cursor_ - line.text.data());
+    put("0000000000000000\"");
 
     if (quit) {
         key("quit");
         put("true");
     }
     put("}\n");
-    std::fwrite(buffer_.data(), 1, static_cast<size_t>(cursor_ - buffer_.data()), out_);
+    line.length = static_cast<size_t>(cursor_ - line.text.data());
 }

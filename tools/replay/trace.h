@@ -7,30 +7,49 @@
 #include <cstdio>
 #include <vector>
 
+#include "picture_hash.h"
+
 // One sound the game started, as the headless platform hands it over.
 struct TracedSound {
     const char* name;  // "music", "shot" or "blast"; static storage
     int volume, pan, frequency, loop;
 };
 
-// 64-bit FNV-1a over the picture's width x height pixel bytes, row by row.
-uint64_t pictureHash(BITMAP* picture);
-
 class TraceWriter {
 public:
-    // Writes to `out` (not owned, not closed). The buffer is sized once here.
-    explicit TraceWriter(std::FILE* out);
+    // Writes to `out` (not owned, not closed), for pictures of the given size.
+    // Every buffer is taken once here; writing a line allocates nothing.
+    TraceWriter(std::FILE* out, int pictureWidth, int pictureHeight);
 
     // Called by the runner after frame 0's set-up and after every frame: the state of
-    // `game`, the sounds started since the previous line, the picture's hash, and
-    // "quit": true when this frame saw Escape.
+    // `game`, the sounds started since the previous line, the hash of the picture,
+    // and "quit": true when this frame saw Escape. Lines wait in groups of four, so
+    // that four pictures can be hashed side by side; they reach `out` in order.
     void writeFrame(int64_t frame, const std::vector<TracedSound>& sounds, BITMAP* picture,
                     bool quit);
+
+    // Called once after the last frame: writes the lines still waiting for their hash.
+    void finish();
 
     // True while every line so far reached the stream without an error.
     bool healthy() const;
 
 private:
+    // A line waiting for the hash of its picture.
+    struct WaitingLine {
+        std::vector<char> text;       // the whole line; the hash's 16 digits still blank
+        size_t length = 0;
+        size_t hashAt = 0;            // where the 16 digits go
+        std::vector<uint8_t> pixels;  // the picture's rows end to end (unless samePicture)
+        bool samePicture = false;     // the picture equals the previous line's
+        uint64_t hash = 0;
+    };
+
+    void formatLine(WaitingLine& line, int64_t frame, const std::vector<TracedSound>& sounds,
+                    bool quit);
+    void keepPicture(WaitingLine& line, BITMAP* picture);
+    void writeWaitingLines();
+
     void put(char c) { *cursor_++ = c; }
     void put(const char* text);
     void number(int64_t value);
@@ -38,7 +57,12 @@ private:
     void row(std::initializer_list<int32_t> values);
 
     std::FILE* out_;
-    std::vector<char> buffer_;
+    int width_, height_;
+    int previousSlot_ = 0;       // the waiting slot whose pixels hold the latest picture
+    bool havePrevious_ = false;
+    uint64_t previousHash_ = 0;  // hash of the last line written
+    WaitingLine waiting_[hashLanes];
+    int waitingCount_ = 0;
     char* cursor_ = nullptr;
     bool firstKey_ = true;
 };
