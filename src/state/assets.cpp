@@ -26,7 +26,12 @@ namespace {
 const char* lastFailure = nullptr;
 
 // Largest picture side we accept; the biggest real asset is 1000 pixels wide.
-constexpr int32_t maxPictureSide = 8192;
+constexpr int32_t maxPictureSide = 4096;
+
+// BMP compression codes we let the library read: rows stored as they are, plain or with
+// colour masks. Run-length coded pictures are refused: the library's decoders write
+// past the picture when a run or a position in the file is damaged.
+constexpr int64_t plainRows = 0, bitFields = 3;
 
 uint32_t le32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -78,18 +83,22 @@ bool bmpFileIsReadable(const char* path) {
     } else {
         return false;
     }
-    if (height < 0) height = -height;
+    // The rows start after the headers (and the palette, which lies between).
+    if (dataOffset < 14 + infoSize) return false;
+    // A negative height marks a top-down picture, which the library does not read: it
+    // would ask for a bitmap of negative height.
     if (width < 1 || height < 1 || width > maxPictureSide || height > maxPictureSide) return false;
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 &&
         bitsPerPixel != 24 && bitsPerPixel != 32)
         return false;
-    if (compression == 0) {  // uncompressed rows must all be in the file
-        int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-        if (static_cast<int64_t>(dataOffset) + rowBytes * height > length) return false;
-    } else if (dataOffset >= static_cast<uint32_t>(length)) {
-        return false;
-    }
-    return true;
+    // Colour masks go with 16 and 32 bits only; any other coding or pairing the library
+    // refuses only after allocating the whole picture, if at all.
+    bool knownCoding = compression == plainRows ||
+                       (compression == bitFields && (bitsPerPixel == 16 || bitsPerPixel == 32));
+    if (!knownCoding) return false;
+    // Every row the header promises must be in the file.
+    int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    return static_cast<int64_t>(dataOffset) + rowBytes * height <= length;
 }
 
 bool wavFileIsReadable(const char* path) {
