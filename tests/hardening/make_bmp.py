@@ -19,7 +19,8 @@ def header(width, height, bits, compression, data_size, palette_size):
 
 
 def ramp_palette():
-    return b"".join(struct.pack("<BBBB", i, (i * 3) % 256, 255 - i, 0) for i in range(256))
+    # Index 0 is black, as in the game's own palette, and the rest are bright stripes.
+    return b"".join(struct.pack("<BBBB", i, (i * 3) % 256, (i * 7) % 256, 0) for i in range(256))
 
 
 def plain(width, height):
