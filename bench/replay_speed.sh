@@ -48,7 +48,7 @@ best_of_three() {
     for _ in 1 2 3; do
         t=$(times_of "$@")
         cpu=${t#* }
-        if [ -z "$best" ] || [ "$(echo "$cpu < $bestcpu" | bc -l)" = 1 ]; then
+        if [ -z "$best" ] || awk -v a="$cpu" -v b="$bestcpu" 'BEGIN { exit !(a < b) }'; then
             best=$t
             bestcpu=$cpu
         fi
@@ -64,11 +64,11 @@ for script in idle_title games; do
         if [ "$traced" = yes ]; then args=(--trace "$work/trace.jsonl"); fi
         read -r wall cpu < <(best_of_three "${args[@]}" "$work/$script.keys")
         if [ "$traced" = yes ]; then
-            trace_mb=$(echo "scale=1; $(stat -c %s "$work/trace.jsonl") / 1048576" | bc -l)
+            trace_mb=$(awk -v b="$(stat -c %s "$work/trace.jsonl")" 'BEGIN { printf "%.1f", b / 1048576 }')
             rm -f "$work/trace.jsonl"
         fi
-        fps_wall=$(echo "scale=0; ($frames + 1) / $wall" | bc -l)
-        fps_cpu=$(echo "scale=0; ($frames + 1) / $cpu" | bc -l)
+        fps_wall=$(awk -v n="$frames" -v t="$wall" 'BEGIN { printf "%d", (n + 1) / t }')
+        fps_cpu=$(awk -v n="$frames" -v t="$cpu" 'BEGIN { printf "%d", (n + 1) / t }')
         printf '%-11s %-6s %9s %9s %12s %12s %10s\n' "$script" "$traced" "$wall" "$cpu" \
             "$fps_wall" "$fps_cpu" "$trace_mb"
     done
