@@ -49,7 +49,7 @@ for target in key_script level_item asset_file; do
         failed=1
     fi
     grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$BUILD/$target.log" |
-        sed "s/^/  $target /"
+        sed "s/^/  $target /" || true
 done
 
 # The library's loaders are not instrumented, so a write past a picture inside them
