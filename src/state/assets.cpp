@@ -84,7 +84,7 @@ bool bmpFileIsReadable(const char* path) {
         return false;
     }
     // The rows start after the headers (and the palette, which lies between).
-    if (dataOffset < 14 + infoSize) return false;
+    if (static_cast<int64_t>(dataOffset) < 14 + static_cast<int64_t>(infoSize)) return false;
     // A negative height marks a top-down picture, which the library does not read: it
     // would ask for a bitmap of negative height.
     if (width < 1 || height < 1 || width > maxPictureSide || height > maxPictureSide) return false;
