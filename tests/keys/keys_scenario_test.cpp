@@ -184,7 +184,8 @@ TEST(SKey, WithSpaceStartsTheGameWithoutAShot) {
 TEST(SKey, HeldThroughALostGameStartsTheNextOneInTheSameFrame) {
     ReplayRun lost = runReplay("1 S\n199 -\n");
     ASSERT_EQ(lost.exitCode, 0) << lost.errors;
-    const long end = firstFrameWhere(lost, [](const json& f) { return f["gameMode"] == title; }, 2);
+    const long end = firstFrameWhere(
+        lost, [](const json& f) { return f["gameMode"] == title; }, 2);
     ASSERT_GT(end, 2) << "an enemy ends the unsteered game";
     ASSERT_NE(field(lost, end, "topRow"), 14);
 

@@ -29,8 +29,8 @@ int field(const ReplayRun& run, size_t frame, const char* key) {
 // after stepping every `pace` frames, the first step in game frame `pace`.
 void expectLevelEnd(const ReplayRun& run, size_t end, size_t pace) {
     ASSERT_GT(run.frames.size(), end + 1);
-    const long firstTitle =
-        firstFrameWhere(run, [](const json& f) { return f["gameMode"] == title; }, 2);
+    const long firstTitle = firstFrameWhere(
+        run, [](const json& f) { return f["gameMode"] == title; }, 2);
     ASSERT_EQ(firstTitle, static_cast<long>(end)) << "the game ended early or late";
     std::vector<long> misplacedSteps;
     for (size_t n = 2; n <= end; ++n) {

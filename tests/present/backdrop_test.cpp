@@ -1,10 +1,12 @@
 // backdrop_test.cpp -- the backdrop picture sliding down behind a game, 3 pixels a frame
+#include "present/backdrop.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "picture_check.h"
-#include "present/backdrop.h"
 #include "shell/headless.h"
 #include "state/assets.h"
 #include "support/headless_session.h"
@@ -12,9 +14,7 @@
 namespace {
 
 // The window's row y shows this row of the 600-row picture when it is drawn at `offset`.
-int pictureRow(int y, int offset) {
-    return ((y - offset) % 600 + 600) % 600;
-}
+int pictureRow(int y, int offset) { return ((y - offset) % 600 + 600) % 600; }
 
 ExpectedPixel backdropAt(int offset) {
     return [offset](int x, int y) { return getpixel(backdrop, x, pictureRow(y, offset)); };

@@ -59,6 +59,4 @@ int pixelOf(BITMAP* picture, int x, int y) {
     return getpixel(picture, x, y);
 }
 
-bool inScoreLine(int x, int y) {
-    return x >= 0 && x < 144 && y >= 0 && y < 8;
-}
+bool inScoreLine(int x, int y) { return x >= 0 && x < 144 && y >= 0 && y < 8; }

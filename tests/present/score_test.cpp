@@ -10,9 +10,7 @@
 
 namespace {
 
-constexpr int digitX(int i) {
-    return 56 + 10 * i;
-}
+constexpr int digitX(int i) { return 56 + 10 * i; }
 
 class ScoreLine : public HeadlessGame {
 protected:

@@ -1,4 +1,4 @@
-// title_test.cpp -- the blinking title screen, the banner, and the order in which layers cover each other
+// title_test.cpp -- the blinking title screen, the banner, and which layer covers which
 #include <gtest/gtest.h>
 
 #include "picture_check.h"
@@ -8,19 +8,11 @@
 
 namespace {
 
-int titleFrame1(int x, int y) {
-    return getpixel(titleSheet, x, y);
-}
-int titleFrame2(int x, int y) {
-    return getpixel(titleSheet, 320 + x, y);
-}
-int cleared(int, int) {
-    return 0;
-}
+int titleFrame1(int x, int y) { return getpixel(titleSheet, x, y); }
+int titleFrame2(int x, int y) { return getpixel(titleSheet, 320 + x, y); }
+int cleared(int, int) { return 0; }
 
-bool inBanner(int x, int y) {
-    return x >= 200 && y < 18;
-}
+bool inBanner(int x, int y) { return x >= 200 && y < 18; }
 
 // The banner's pixel at (x, y) of the window, over the given layer beneath.
 int bannerOver(int x, int y, int beneath) {
@@ -52,9 +44,8 @@ TEST_F(TitleScreen, ShowsFrameOneFromTheFirstFrameToTick299) {
 TEST_F(TitleScreen, ShowsNoTitleFrameAtTick300ButTheBanner) {
     runFrames(300);
     ASSERT_EQ(game.titleBlinkTick, 300);
-    EXPECT_TRUE(frameShowsExcept(cleared, [](int x, int y) {
-        return inScoreLine(x, y) || inBanner(x, y);
-    }));
+    EXPECT_TRUE(frameShowsExcept(cleared,
+                                 [](int x, int y) { return inScoreLine(x, y) || inBanner(x, y); }));
     EXPECT_TRUE(frameShows(200, 0, 120, 18, [](int x, int y) { return bannerOver(x, y, 0); }));
 }
 
@@ -70,9 +61,8 @@ TEST_F(TitleScreen, ShowsFrameTwoFromTick301ToTick499) {
 TEST_F(TitleScreen, ShowsNoTitleFrameAtTick500ThenStartsOverWithFrameOne) {
     runFrames(500);
     ASSERT_EQ(game.titleBlinkTick, 500);
-    EXPECT_TRUE(frameShowsExcept(cleared, [](int x, int y) {
-        return inScoreLine(x, y) || inBanner(x, y);
-    }));
+    EXPECT_TRUE(frameShowsExcept(cleared,
+                                 [](int x, int y) { return inScoreLine(x, y) || inBanner(x, y); }));
     runFrames(1);
     ASSERT_EQ(game.titleBlinkTick, 0);
     EXPECT_TRUE(frameShowsExcept(titleFrame1, inScoreLine)) << "tick 0";
@@ -105,9 +95,8 @@ TEST_F(Banner, ShowsItsLeftmost120ColumnsMaskedOverTheBackdrop) {
     runFrames(1);  // the first playing frame: backdrop's upper copy at y = 51 - 600
     ASSERT_EQ(game.gameMode, Playing);
     const auto backdropAt = [](int x, int y) { return getpixel(backdrop, x, y + 600 - 51); };
-    EXPECT_TRUE(frameShows(200, 0, 120, 18, [&](int x, int y) {
-        return bannerOver(x, y, backdropAt(x, y));
-    }));
+    EXPECT_TRUE(frameShows(200, 0, 120, 18,
+                           [&](int x, int y) { return bannerOver(x, y, backdropAt(x, y)); }));
     EXPECT_TRUE(frameShows(150, 0, 50, 18, backdropAt)) << "left of the banner";
     EXPECT_TRUE(frameShows(200, 18, 120, 2, backdropAt)) << "below the banner";
 }
