@@ -25,10 +25,10 @@ for item in 0 1 59 1014 "   12" 12abc abc "" -7 +8 2147483647 -2147483648 999999
     printf '%s' "$item" >"$seeds/level_item/item$n"
     n=$((n + 1))
 done
-python3 "$ROOT/tests/hardening/make_bmp.py" plain 7 5 "$seeds/asset_file/plain8.bmp"
-python3 "$ROOT/tests/hardening/make_bmp.py" claim 16 16 1 8 "$seeds/asset_file/rle8.bmp"
-python3 "$ROOT/tests/hardening/make_bmp.py" claim 16 16 2 4 "$seeds/asset_file/rle4.bmp"
-python3 "$ROOT/tests/hardening/make_bmp.py" claim 4 4 3 16 "$seeds/asset_file/fields16.bmp"
+python3 "$ROOT/tests/hardening/make_test_file.py" plain 7 5 "$seeds/asset_file/plain8.bmp"
+python3 "$ROOT/tests/hardening/make_test_file.py" claim 16 16 1 8 "$seeds/asset_file/rle8.bmp"
+python3 "$ROOT/tests/hardening/make_test_file.py" claim 16 16 2 4 "$seeds/asset_file/rle4.bmp"
+python3 "$ROOT/tests/hardening/make_test_file.py" claim 4 4 3 16 "$seeds/asset_file/fields16.bmp"
 sox -q -n -r 8000 -b 16 -c 1 "$seeds/asset_file/mono16.wav" synth 0.005 sine 440
 sox -q -n -r 8000 -b 8 -c 2 "$seeds/asset_file/stereo8.wav" synth 0.005 sine 440
 

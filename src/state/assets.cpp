@@ -102,34 +102,47 @@ bool bmpFileIsReadable(const char* path) {
 }
 
 bool wavFileIsReadable(const char* path) {
+    // Walks the chunks as the library's reader will: it goes on to the end of the file
+    // (it does not stop at the sound), makes a new sample for every "data" chunk it
+    // meets (losing the one before), fails on a half chunk header at the end (losing
+    // the sample it made), and knows no padding after odd-sized chunks. So the file
+    // must hold one format chunk, then one sound chunk, every chunk inside the file,
+    // and nothing after the last chunk but at most three bytes.
     FILE* f = std::fopen(path, "rb");
     if (!f) return false;
+    long length = -1;
+    if (std::fseek(f, 0, SEEK_END) == 0) length = std::ftell(f);
     unsigned char h[12];
-    bool ok = std::fread(h, 1, 12, f) == 12 && std::memcmp(h, "RIFF", 4) == 0 &&
-              std::memcmp(h + 8, "WAVE", 4) == 0;
-    bool sawFormat = false, sawData = false;
-    while (ok && !sawData) {
+    bool ok = length >= 12 && std::fseek(f, 0, SEEK_SET) == 0 && std::fread(h, 1, 12, f) == 12 &&
+              std::memcmp(h, "RIFF", 4) == 0 && std::memcmp(h + 8, "WAVE", 4) == 0;
+    int64_t here = 12;
+    int formats = 0, sounds = 0;
+    uint16_t channels = 0, bits = 0;
+    while (ok && length - here >= 4) {
         unsigned char c[8];
-        if (std::fread(c, 1, 8, f) != 8) break;
-        uint32_t size = le32(c + 4);
-        long here = std::ftell(f);
+        if (length - here < 8 || std::fread(c, 1, 8, f) != 8) { ok = false; break; }
+        here += 8;
+        int64_t size = le32(c + 4);
+        if (size > INT32_MAX || size > length - here) { ok = false; break; }
         if (std::memcmp(c, "fmt ", 4) == 0) {
             unsigned char fmt[16];
             if (size < 16 || std::fread(fmt, 1, 16, f) != 16) { ok = false; break; }
-            uint16_t channels = le16(fmt + 2), bits = le16(fmt + 14);
-            ok = le16(fmt) == 1 && (channels == 1 || channels == 2) && (bits == 8 || bits == 16);
-            sawFormat = true;
+            channels = le16(fmt + 2);
+            bits = le16(fmt + 14);
+            ok = ++formats == 1 && le16(fmt) == 1 && (channels == 1 || channels == 2) &&
+                 (bits == 8 || bits == 16);
         } else if (std::memcmp(c, "data", 4) == 0) {
-            if (std::fseek(f, 0, SEEK_END) != 0) { ok = false; break; }
-            long end = std::ftell(f);
-            ok = sawFormat && size > 0 && static_cast<int64_t>(size) <= end - here;
-            sawData = true;
-            break;
+            // Whole sample frames only, as in every sound the game is given: the reader
+            // takes whole 16-bit frames and would be out of step with what follows.
+            if (formats != 1) { ok = false; break; }
+            int64_t frameBytes = channels * (bits / 8);
+            ok = ++sounds == 1 && size >= frameBytes && size % frameBytes == 0;
         }
-        if (std::fseek(f, here + static_cast<long>(size) + (size & 1), SEEK_SET) != 0) break;
+        here += size;
+        if (std::fseek(f, static_cast<long>(here), SEEK_SET) != 0) ok = false;
     }
     std::fclose(f);
-    return ok && sawFormat && sawData;
+    return ok && formats == 1 && sounds == 1;
 }
 
 bool loadAssets() {

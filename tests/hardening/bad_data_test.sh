@@ -112,13 +112,25 @@ claims=(
 for claim in "${claims[@]}"; do
     read -r w h coding bits <<<"${claim%%:*}"
     restore_data
-    python3 "$HERE/make_bmp.py" claim "$w" "$h" "$coding" "$bits" "$GAME_DIR/data/main.bmp"
+    python3 "$HERE/make_test_file.py" claim "$w" "$h" "$coding" "$bits" "$GAME_DIR/data/main.bmp"
     for program in game replay; do
         expect_refusal "$program" "main.bmp claiming ${claim#*:}" main.bmp
         baseline=$game_baseline_kb
         [ "$program" = replay ] && baseline=$replay_baseline_kb
         check "$program, main.bmp claiming ${claim#*:}" '[ "$PEAK_KB" -le $((baseline + 16384)) ]' \
             "peak memory $PEAK_KB KiB against $baseline KiB when the file is missing"
+    done
+done
+
+# Sounds the library's reader would mishandle (lose a sample, misread the chunks that
+# follow, or allocate what a chunk only claims): refused, whichever of the three sounds.
+for kind in $(python3 "$HERE/make_test_file.py" wav-kinds); do
+    file=gmsong.wav
+    case "$kind" in two_*) file=effect.wav ;; half_*) file=fall.wav ;; esac
+    restore_data
+    python3 "$HERE/make_test_file.py" wav "$kind" "$GAME_DIR/data/$file"
+    for program in game replay; do
+        expect_refusal "$program" "$file: $kind" "$file"
     done
 done
 

@@ -48,9 +48,9 @@ run_with() {
 pictures() {
     mkdir -p "$TMP/$1/data"
     cp "$DATA"/*.wav "$TMP/$1/data/"
-    python3 "$HERE/make_bmp.py" plain "$2" "$3" "$TMP/$1/data/main.bmp"
-    python3 "$HERE/make_bmp.py" plain "$4" "$5" "$TMP/$1/data/back.bmp"
-    python3 "$HERE/make_bmp.py" plain "$6" "$7" "$TMP/$1/data/main2.bmp"
+    python3 "$HERE/make_test_file.py" plain "$2" "$3" "$TMP/$1/data/main.bmp"
+    python3 "$HERE/make_test_file.py" plain "$4" "$5" "$TMP/$1/data/back.bmp"
+    python3 "$HERE/make_test_file.py" plain "$6" "$7" "$TMP/$1/data/main2.bmp"
 }
 
 mkdir -p "$TMP/real"
