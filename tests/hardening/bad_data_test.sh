@@ -13,7 +13,7 @@ DATA="$3"
 HERE="$(cd "$(dirname "$0")" && pwd)"
 source "$HERE/../e2e/xvfb_lib.sh"
 prepare_game "$DATA"
-use_alsa null  # a sound device that says nothing on standard error
+use_alsa null  # a sound device that plays nothing
 printf '1 -\n' >"$TEST_TMP/one_frame.keys"
 FAILURES=0
 
