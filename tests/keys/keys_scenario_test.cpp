@@ -16,18 +16,8 @@ constexpr int title = 1, playing = 2;
 constexpr int ready = 1, flying = 2;
 constexpr int left = 1, right = 2;
 
-ReplayRun scenario(const std::string& name) {
-    ReplayRun run = runScenario(name);
-    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.errors;
-    return run;
-}
-
-int field(const ReplayRun& run, size_t frame, const char* key) {
-    return run.frames.at(frame)[key].get<int>();
-}
-
 bool scrolled(const ReplayRun& run, size_t frame) {
-    return field(run, frame, "scrollY") != field(run, frame - 1, "scrollY");
+    return traceField(run, frame, "scrollY") != traceField(run, frame - 1, "scrollY");
 }
 
 // The frames in first..last in which the scroll stepped.
@@ -67,8 +57,8 @@ std::vector<size_t> shotFrames(const ReplayRun& run) {
 int checkShipFrameFollowsSteps(const ReplayRun& run, size_t first, size_t last, int keysHeld) {
     int checkedSteps = 0;
     for (size_t n = first; n <= last; ++n) {
-        int frame = field(run, n - 1, "shipFrame");
-        if (field(run, n, "shipFrameTick") == 0) {
+        int frame = traceField(run, n - 1, "shipFrame");
+        if (traceField(run, n, "shipFrameTick") == 0) {
             frame += 1;
             if (frame > 4) frame = 1;
         }
@@ -81,7 +71,7 @@ int checkShipFrameFollowsSteps(const ReplayRun& run, size_t first, size_t last, 
         } else if (frame > 3) {
             frame = 1;
         }
-        EXPECT_EQ(field(run, n, "shipFrame"), frame)
+        EXPECT_EQ(traceField(run, n, "shipFrame"), frame)
             << "frame " << n << (scrolled(run, n) ? " (a step)" : " (no step)");
     }
     return checkedSteps;
@@ -89,7 +79,7 @@ int checkShipFrameFollowsSteps(const ReplayRun& run, size_t first, size_t last, 
 }  // namespace
 
 TEST(ScrollPace, WithNoKeyStepsEverySixthFrameFromTheSixthFrameOfTheGame) {
-    ReplayRun run = scenario("keys_pace_none.keys");
+    ReplayRun run = playScenario("keys_pace_none.keys");
     ASSERT_EQ(run.frames.size(), 102u);
     EXPECT_EQ(stepFrames(run, 2, 101), everyNth(7, 6, 101));
     EXPECT_TRUE(fieldRunsThrough(run, "stepTick", 1, {0, 1, 2, 3, 4, 5, 0, 1}));
@@ -98,40 +88,40 @@ TEST(ScrollPace, WithNoKeyStepsEverySixthFrameFromTheSixthFrameOfTheGame) {
 }
 
 TEST(ScrollPace, WithOneSteeringKeyStepsEveryFourthFrame) {
-    ReplayRun run = scenario("keys_pace_one.keys");
+    ReplayRun run = playScenario("keys_pace_one.keys");
     ASSERT_EQ(run.frames.size(), 62u);
     EXPECT_EQ(stepFrames(run, 2, 61), everyNth(5, 4, 61));
     EXPECT_TRUE(fieldRunsThrough(run, "stepTick", 1, {0, 2, 4, 6, 0, 2, 4, 6, 0}));
-    EXPECT_EQ(field(run, 5, "scrollY"), 2689);
-    EXPECT_EQ(field(run, 5, "topRow"), 269);
-    EXPECT_EQ(field(run, 61, "topRow"), 270 - 15);
+    EXPECT_EQ(traceField(run, 5, "scrollY"), 2689);
+    EXPECT_EQ(traceField(run, 5, "topRow"), 269);
+    EXPECT_EQ(traceField(run, 61, "topRow"), 270 - 15);
 }
 
 TEST(ScrollPace, WithBothSteeringKeysStepsEveryThirdFrameAndGlidesRight) {
-    ReplayRun run = scenario("keys_pace_both.keys");
+    ReplayRun run = playScenario("keys_pace_both.keys");
     ASSERT_EQ(run.frames.size(), 62u);
     EXPECT_EQ(stepFrames(run, 2, 61), everyNth(4, 3, 61));
     EXPECT_TRUE(fieldRunsThrough(run, "stepTick", 1, {0, 3, 6, 0, 3, 6, 0}));
-    for (size_t n = 2; n <= 61; ++n) EXPECT_EQ(field(run, n, "glideDir"), right) << "frame " << n;
-    EXPECT_GT(field(run, 61, "shipX"), field(run, 2, "shipX")) << "the ship moved right";
+    for (size_t n = 2; n <= 61; ++n) EXPECT_EQ(traceField(run, n, "glideDir"), right) << "frame " << n;
+    EXPECT_GT(traceField(run, 61, "shipX"), traceField(run, 2, "shipX")) << "the ship moved right";
 }
 
 TEST(SteeringKeys, AdvanceTheShipFrameOnlyInStepFrames) {
-    ReplayRun one = scenario("keys_pace_one.keys");
+    ReplayRun one = playScenario("keys_pace_one.keys");
     EXPECT_EQ(checkShipFrameFollowsSteps(one, 2, 61, 1), 15);
-    ReplayRun both = scenario("keys_pace_both.keys");
+    ReplayRun both = playScenario("keys_pace_both.keys");
     EXPECT_EQ(checkShipFrameFollowsSteps(both, 2, 61, 2), 20);
 }
 
 TEST(SteeringKeys, WrapTheShipFrameAboveThreeEvenWithoutAStep) {
-    ReplayRun run = scenario("keys_steer_after_a_pause.keys");
+    ReplayRun run = playScenario("keys_steer_after_a_pause.keys");
     ASSERT_EQ(run.frames.size(), 70u);
     checkShipFrameFollowsSteps(run, 11, 69, 1);
     int wrappedWithoutStep = 0;
     for (size_t n = 11; n <= 69; ++n) {
-        if (!scrolled(run, n) && field(run, n, "shipFrameTick") == 0 &&
-            field(run, n - 1, "shipFrame") == 3) {
-            EXPECT_EQ(field(run, n, "shipFrame"), 1) << "frame " << n;
+        if (!scrolled(run, n) && traceField(run, n, "shipFrameTick") == 0 &&
+            traceField(run, n - 1, "shipFrame") == 3) {
+            EXPECT_EQ(traceField(run, n, "shipFrame"), 1) << "frame " << n;
             ++wrappedWithoutStep;
         }
     }
@@ -139,14 +129,14 @@ TEST(SteeringKeys, WrapTheShipFrameAboveThreeEvenWithoutAStep) {
 }
 
 TEST(SteeringKeys, SetTheGlideInEveryFrameTheyAreHeld) {
-    ReplayRun run = scenario("keys_pace_one.keys");
-    for (size_t n = 2; n <= 61; ++n) EXPECT_EQ(field(run, n, "glideDir"), right) << "frame " << n;
-    ReplayRun none = scenario("keys_pace_none.keys");
-    EXPECT_EQ(field(none, 1, "glideDir"), left) << "a game starts gliding left";
+    ReplayRun run = playScenario("keys_pace_one.keys");
+    for (size_t n = 2; n <= 61; ++n) EXPECT_EQ(traceField(run, n, "glideDir"), right) << "frame " << n;
+    ReplayRun none = playScenario("keys_pace_none.keys");
+    EXPECT_EQ(traceField(none, 1, "glideDir"), left) << "a game starts gliding left";
 }
 
 TEST(EscapeKey, QuitsWithoutActingOnAnyOtherKey) {
-    ReplayRun run = scenario("keys_escape_with_everything.keys");
+    ReplayRun run = playScenario("keys_escape_with_everything.keys");
     ASSERT_EQ(run.frames.size(), 12u) << "the run ends in the frame Escape is seen";
     const json& before = run.frames[10];
     const json& quit = run.frames[11];
@@ -155,7 +145,7 @@ TEST(EscapeKey, QuitsWithoutActingOnAnyOtherKey) {
     EXPECT_EQ(quit["shipOffsetY"], before["shipOffsetY"]) << "neither Up nor Down acted";
     EXPECT_EQ(quit["fireTick"], before["fireTick"]) << "Space did not count";
     EXPECT_EQ(quit["glideDir"], left) << "Right did not act";
-    EXPECT_EQ(quit["stepTick"], field(run, 10, "stepTick") + 1) << "no steering key counted";
+    EXPECT_EQ(quit["stepTick"], traceField(run, 10, "stepTick") + 1) << "no steering key counted";
     EXPECT_TRUE(quit["sounds"].empty());
 }
 
@@ -167,15 +157,15 @@ TEST(EscapeKey, OnTheTitleScreenStopsDownToo) {
 }
 
 TEST(SKey, WithSpaceStartsTheGameWithoutAShot) {
-    ReplayRun run = scenario("keys_s_and_space.keys");
+    ReplayRun run = playScenario("keys_s_and_space.keys");
     ASSERT_EQ(run.frames.size(), 16u);
     EXPECT_TRUE(fieldRunsThrough(run, "gameMode", 2, {title, playing, playing}));
-    EXPECT_EQ(field(run, 3, "fireTick"), 0);
-    EXPECT_EQ(field(run, 3, "stepTick"), 0);
-    EXPECT_EQ(field(run, 3, "scrollY"), 2699);
+    EXPECT_EQ(traceField(run, 3, "fireTick"), 0);
+    EXPECT_EQ(traceField(run, 3, "stepTick"), 0);
+    EXPECT_EQ(traceField(run, 3, "scrollY"), 2699);
     for (const json& shot : run.frames[3]["playerShots"]) EXPECT_EQ(shot[0], ready);
-    EXPECT_EQ(field(run, 4, "stepTick"), 1) << "frame 4 is the first frame of the game";
-    EXPECT_EQ(field(run, 4, "backdropScroll"), 54);
+    EXPECT_EQ(traceField(run, 4, "stepTick"), 1) << "frame 4 is the first frame of the game";
+    EXPECT_EQ(traceField(run, 4, "backdropScroll"), 54);
     // Space held from frame 4 on: the tenth frame of holding launches.
     EXPECT_EQ(shotFrames(run), std::vector<size_t>{13});
     EXPECT_TRUE(fieldRunsThrough(run, "fireTick", 3, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1}));
@@ -187,46 +177,46 @@ TEST(SKey, HeldThroughALostGameStartsTheNextOneInTheSameFrame) {
     const long end = firstFrameWhere(
         lost, [](const json& f) { return f["gameMode"] == title; }, 2);
     ASSERT_GT(end, 2) << "an enemy ends the unsteered game";
-    ASSERT_NE(field(lost, end, "topRow"), 14);
+    ASSERT_NE(traceField(lost, end, "topRow"), 14);
 
-    ReplayRun held = scenario("keys_s_held_through_a_lost_game.keys");
+    ReplayRun held = playScenario("keys_s_held_through_a_lost_game.keys");
     ASSERT_EQ(held.frames.size(), 201u);
     for (long n = 1; n < end; ++n) {
         ASSERT_EQ(held.frames[n], lost.frames[n]) << "S does nothing while playing: frame " << n;
     }
-    EXPECT_EQ(field(held, end, "gameMode"), playing) << "the title screen never shows";
-    EXPECT_EQ(field(held, end, "scrollY"), 2699);
-    EXPECT_EQ(field(held, end, "topRow"), 270);
-    EXPECT_EQ(field(held, end, "stepTick"), 0);
-    EXPECT_EQ(field(held, end, "backdropScroll"), 51);
-    EXPECT_EQ(field(held, end + 1, "stepTick"), 1) << "the next frame is the new game's first";
-    EXPECT_EQ(field(held, end + 1, "backdropScroll"), 54);
+    EXPECT_EQ(traceField(held, end, "gameMode"), playing) << "the title screen never shows";
+    EXPECT_EQ(traceField(held, end, "scrollY"), 2699);
+    EXPECT_EQ(traceField(held, end, "topRow"), 270);
+    EXPECT_EQ(traceField(held, end, "stepTick"), 0);
+    EXPECT_EQ(traceField(held, end, "backdropScroll"), 51);
+    EXPECT_EQ(traceField(held, end + 1, "stepTick"), 1) << "the next frame is the new game's first";
+    EXPECT_EQ(traceField(held, end + 1, "backdropScroll"), 54);
 }
 
 TEST(SpaceKey, TenSingleFrameTapsLaunchOnTheTenth) {
-    ReplayRun run = scenario("keys_space_taps.keys");
+    ReplayRun run = playScenario("keys_space_taps.keys");
     ASSERT_EQ(run.frames.size(), 33u);
     // Taps in frames 2, 5, 8, ..., 29.
     for (int tap = 1; tap <= 9; ++tap) {
         const size_t n = 2 + 3 * (tap - 1);
-        EXPECT_EQ(field(run, n, "fireTick"), tap) << "tap " << tap;
-        EXPECT_EQ(field(run, n + 2, "fireTick"), tap) << "a release keeps the count";
+        EXPECT_EQ(traceField(run, n, "fireTick"), tap) << "tap " << tap;
+        EXPECT_EQ(traceField(run, n + 2, "fireTick"), tap) << "a release keeps the count";
         EXPECT_EQ(run.frames[n + 2]["playerShots"][1][0], ready);
     }
-    EXPECT_EQ(field(run, 29, "fireTick"), 0);
+    EXPECT_EQ(traceField(run, 29, "fireTick"), 0);
     EXPECT_EQ(run.frames[29]["playerShots"][1][0], flying);
-    EXPECT_EQ(field(run, 29, "shotCursor"), 2);
+    EXPECT_EQ(traceField(run, 29, "shotCursor"), 2);
     EXPECT_EQ(shotFrames(run), std::vector<size_t>{29});
 }
 
 TEST(SpaceKey, HeldLaunchesEveryTenthFrameThroughSlotsOneToTwenty) {
-    ReplayRun run = scenario("keys_fire_cycle.keys");
+    ReplayRun run = playScenario("keys_fire_cycle.keys");
     ASSERT_EQ(run.frames.size(), 242u);
-    ASSERT_EQ(field(run, 241, "gameMode"), playing) << "the game must last the whole script";
+    ASSERT_EQ(traceField(run, 241, "gameMode"), playing) << "the game must last the whole script";
     EXPECT_EQ(shotFrames(run), everyNth(11, 10, 241));
     for (size_t n = 11; n <= 241; n += 10) {
         const int launched = static_cast<int>((n - 11) / 10 % 20) + 1;
-        EXPECT_EQ(field(run, n, "shotCursor"), launched % 20 + 1) << "frame " << n;
+        EXPECT_EQ(traceField(run, n, "shotCursor"), launched % 20 + 1) << "frame " << n;
         EXPECT_EQ(run.frames[n]["playerShots"][launched][0], flying) << "frame " << n;
         EXPECT_EQ(run.frames[n - 1]["playerShots"][launched][0], ready) << "frame " << n - 1;
     }
@@ -234,7 +224,7 @@ TEST(SpaceKey, HeldLaunchesEveryTenthFrameThroughSlotsOneToTwenty) {
 }
 
 TEST(KeysOnTheTitleScreen, IgnoreSpaceTheSteeringKeysAndUp) {
-    ReplayRun run = scenario("keys_held_on_the_title.keys");
+    ReplayRun run = playScenario("keys_held_on_the_title.keys");
     ASSERT_EQ(run.frames.size(), 41u);
     for (size_t n = 1; n <= 40; ++n) {
         const json& f = run.frames[n];
@@ -252,17 +242,17 @@ TEST(KeysOnTheTitleScreen, IgnoreSpaceTheSteeringKeysAndUp) {
 }
 
 TEST(DownKey, ActsOnTheTitleScreenUntilTheResetAndStopsTheShipNearTheBottom) {
-    ReplayRun run = scenario("keys_down_on_the_title.keys");
+    ReplayRun run = playScenario("keys_down_on_the_title.keys");
     ASSERT_EQ(run.frames.size(), 122u);
-    EXPECT_EQ(field(run, 1, "shipOffsetY"), 4);
-    EXPECT_EQ(field(run, 100, "shipOffsetY"), 400) << "nothing on the title screen stops it";
-    EXPECT_EQ(field(run, 100, "gameMode"), title);
-    EXPECT_EQ(field(run, 101, "shipOffsetY"), 0) << "S resets it";
+    EXPECT_EQ(traceField(run, 1, "shipOffsetY"), 4);
+    EXPECT_EQ(traceField(run, 100, "shipOffsetY"), 400) << "nothing on the title screen stops it";
+    EXPECT_EQ(traceField(run, 100, "gameMode"), title);
+    EXPECT_EQ(traceField(run, 101, "shipOffsetY"), 0) << "S resets it";
     // In the game the ship rests at y 231 and sinks 4 a frame until its y is 290 or more.
     std::vector<json> shipY;
     for (int y = 231; y <= 291; y += 4) shipY.push_back(y);
     shipY.push_back(291);
     shipY.push_back(291);
     EXPECT_TRUE(fieldRunsThrough(run, "shipY", 102, shipY));
-    EXPECT_EQ(field(run, 121, "shipOffsetY"), 60);
+    EXPECT_EQ(traceField(run, 121, "shipOffsetY"), 60);
 }

@@ -18,16 +18,10 @@ std::vector<std::pair<size_t, json>> soundsOf(const ReplayRun& run) {
     return sounds;
 }
 
-// Runs a scenario that must run to its end or to Escape.
-ReplayRun scenario(const std::string& name) {
-    ReplayRun run = runScenario(name);
-    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.errors;
-    return run;
-}
 }  // namespace
 
 TEST(FrameZero, IsTheStartUpStateWithTheMusicAndAClearedPicture) {
-    ReplayRun run = scenario("nothing_but_comments.keys");
+    ReplayRun run = playScenario("nothing_but_comments.keys");
     ASSERT_EQ(run.frames.size(), 1u);
     const json& start = run.frames[0];
     EXPECT_EQ(start["frame"], 0);
@@ -41,7 +35,7 @@ TEST(FrameZero, IsTheStartUpStateWithTheMusicAndAClearedPicture) {
 }
 
 TEST(StartingAGame, ScrollWaitsFiveFramesThenStepsTenPixels) {
-    ReplayRun run = scenario("start_and_idle.keys");
+    ReplayRun run = playScenario("start_and_idle.keys");
     ASSERT_EQ(run.frames.size(), 33u);
     EXPECT_TRUE(fieldRunsThrough(run, "gameMode", 1, {title, playing}));
     EXPECT_TRUE(fieldRunsThrough(run, "scrollY", 2, {2699, 2699, 2699, 2699, 2699, 2699, 2689}));
@@ -50,13 +44,13 @@ TEST(StartingAGame, ScrollWaitsFiveFramesThenStepsTenPixels) {
 }
 
 TEST(KeyLines, HoldTheirKeysForExactlyTheirCount) {
-    ReplayRun run = scenario("climb_for_four_frames.keys");
+    ReplayRun run = playScenario("climb_for_four_frames.keys");
     ASSERT_EQ(run.frames.size(), 9u);
     EXPECT_TRUE(fieldRunsThrough(run, "shipOffsetY", 1, {0, -4, -8, -12, -16, -16, -16, -16}));
 }
 
 TEST(Escape, FromTheStartEndsTheRunAfterFrameOne) {
-    ReplayRun run = scenario("escape_at_start.keys");
+    ReplayRun run = playScenario("escape_at_start.keys");
     ASSERT_EQ(run.frames.size(), 2u);
     EXPECT_EQ(run.frames[1]["quit"], true);
     EXPECT_EQ(run.frames[1]["gameMode"], title);
@@ -66,7 +60,7 @@ TEST(Escape, FromTheStartEndsTheRunAfterFrameOne) {
 }
 
 TEST(Escape, WithSDoesNotStartAGame) {
-    ReplayRun run = scenario("escape_and_s_together.keys");
+    ReplayRun run = playScenario("escape_and_s_together.keys");
     ASSERT_EQ(run.frames.size(), 2u);
     EXPECT_EQ(run.frames[1]["quit"], true);
     EXPECT_EQ(run.frames[1]["gameMode"], title);
@@ -74,7 +68,7 @@ TEST(Escape, WithSDoesNotStartAGame) {
 }
 
 TEST(Escape, DuringAGameQuitsTheSameWayAndSkipsTheRestOfTheScript) {
-    ReplayRun run = scenario("escape_mid_game.keys");
+    ReplayRun run = playScenario("escape_mid_game.keys");
     ASSERT_EQ(run.frames.size(), 53u);
     EXPECT_EQ(run.frames[52]["gameMode"], playing);
     EXPECT_EQ(run.frames[52]["quit"], true);
@@ -83,7 +77,7 @@ TEST(Escape, DuringAGameQuitsTheSameWayAndSkipsTheRestOfTheScript) {
 }
 
 TEST(Firing, TheTenthFrameOfSpaceLaunchesAShotWithItsSound) {
-    ReplayRun run = scenario("hold_fire.keys");
+    ReplayRun run = playScenario("hold_fire.keys");
     ASSERT_EQ(run.frames.size(), 14u);
     EXPECT_TRUE(fieldRunsThrough(run, "fireTick", 2, {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 2}));
     for (size_t n = 1; n <= 10; ++n) EXPECT_EQ(run.frames[n]["sounds"], json::array()) << n;
@@ -94,7 +88,7 @@ TEST(Firing, TheTenthFrameOfSpaceLaunchesAShotWithItsSound) {
 }
 
 TEST(Music, StartsOnFrameZeroOnlyThroughGamesAndTitleScreens) {
-    ReplayRun run = scenario("back_to_back_games.keys");
+    ReplayRun run = playScenario("back_to_back_games.keys");
     ASSERT_EQ(run.frames.size(), 2001u);
     size_t shots = 0, blasts = 0;
     for (const auto& [frame, sound] : soundsOf(run)) {
@@ -109,7 +103,7 @@ TEST(Music, StartsOnFrameZeroOnlyThroughGamesAndTitleScreens) {
 }
 
 TEST(GameOver, LeavesTheGameAsItWasUntilSStartsTheNext) {
-    ReplayRun run = scenario("game_over_then_restart.keys");
+    ReplayRun run = playScenario("game_over_then_restart.keys");
     ASSERT_EQ(run.frames.size(), 408u);
     long over = firstFrameWhere(run, [](const json& f) { return f["gameMode"] == title; }, 2);
     ASSERT_GT(over, 2) << "the idle ship is never hit";
@@ -126,7 +120,7 @@ TEST(GameOver, LeavesTheGameAsItWasUntilSStartsTheNext) {
 }
 
 TEST(GameOver, WithSHeldTheNextGameStartsInTheSameFrame) {
-    ReplayRun run = scenario("back_to_back_games.keys");
+    ReplayRun run = playScenario("back_to_back_games.keys");
     long restart = firstFrameWhere(
         run,
         [&run](const json& f) {
@@ -141,7 +135,7 @@ TEST(GameOver, WithSHeldTheNextGameStartsInTheSameFrame) {
 }
 
 TEST(Pixels, FollowTheTitleBlinkAndRepeatExactly) {
-    ReplayRun run = scenario("title_blink.keys");
+    ReplayRun run = playScenario("title_blink.keys");
     ASSERT_EQ(run.frames.size(), 601u);
     auto pixels = [&run](size_t n) { return run.frames[n]["pixels"].get<std::string>(); };
     EXPECT_EQ(pixels(1), pixels(299)) << "picture 1 all along";
@@ -153,7 +147,7 @@ TEST(Pixels, FollowTheTitleBlinkAndRepeatExactly) {
     EXPECT_EQ(pixels(501), pixels(1)) << "the counter wrapped and picture 1 is back";
     EXPECT_TRUE(fieldRunsThrough(run, "titleBlinkTick", 499, {499, 500, 0, 1}));
 
-    EXPECT_TRUE(sameTrace(run, scenario("title_blink.keys"))) << "the same script, another run";
+    EXPECT_TRUE(sameTrace(run, playScenario("title_blink.keys"))) << "the same script, another run";
 }
 
 TEST(Replays, OfTheSameGameAreIdenticalAndADifferentKeyShowsWhere) {

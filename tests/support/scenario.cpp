@@ -199,3 +199,13 @@ long firstFrameWhere(const ReplayRun& run, const std::function<bool(const nlohma
     }
     return -1;
 }
+
+ReplayRun playScenario(const std::string& fileName) {
+    ReplayRun run = runScenario(fileName);
+    EXPECT_EQ(run.exitCode, 0) << fileName << ": " << run.errors;
+    return run;
+}
+
+int traceField(const ReplayRun& run, size_t frame, const char* key) {
+    return run.frames.at(frame)[key].get<int>();
+}

@@ -24,6 +24,13 @@ ReplayRun runReplay(const std::string& scriptText, const std::vector<std::string
 // The same for a script file under tests/scenarios/ (e.g. "start_and_idle.keys").
 ReplayRun runScenario(const std::string& fileName, const std::vector<std::string>& extraArgs = {});
 
+// runScenario for a script that must run to its end or to Escape: a failure to do so
+// is reported, naming the script.
+ReplayRun playScenario(const std::string& fileName);
+
+// One integer field of the trace line of frame n.
+int traceField(const ReplayRun& run, size_t frame, const char* key);
+
 // Runs the runner with exactly these arguments (no --data, no --trace added), from
 // the build folder, feeding `input` on standard input. frames stay empty; stdout is
 // returned in `output`.

@@ -10,12 +10,6 @@ constexpr int title = 1, playing = 2;
 constexpr int ready = 1, flying = 2;
 constexpr int destroyed = 1, alive = 2;
 
-ReplayRun scenario(const std::string& name) {
-    ReplayRun run = runScenario(name);
-    EXPECT_EQ(run.exitCode, 0) << name << ": " << run.errors;
-    return run;
-}
-
 // The values one expects over a run of frames, built from a rule per frame.
 template <typename Rule>
 std::vector<json> over(size_t count, Rule rule) {
@@ -49,7 +43,7 @@ std::vector<std::string> touchingTheShip(const json& line) {
 }  // namespace
 
 TEST(IdleGame, ShipAnimatesAndGlidesLeftThenBouncesOffTheLeftEdge) {
-    ReplayRun run = scenario("world_idle_game.keys");
+    ReplayRun run = playScenario("world_idle_game.keys");
     // Frame 1 presses S; frame 2 is the game's first pass.
     EXPECT_TRUE(fieldRunsThrough(run, "shipFrame", 2, over(24, [](size_t n) {
                                      return n < 5 ? 1 : n < 11 ? 2 : n < 17 ? 3 : n < 23 ? 4 : 1;
@@ -61,7 +55,7 @@ TEST(IdleGame, ShipAnimatesAndGlidesLeftThenBouncesOffTheLeftEdge) {
 }
 
 TEST(IdleGame, EndsWhenADiverReachesTheShipInFrame128AndTheRestOfThatPassStillRuns) {
-    ReplayRun run = scenario("world_idle_game.keys");
+    ReplayRun run = playScenario("world_idle_game.keys");
     ASSERT_EQ(run.frames.size(), 202u);
     EXPECT_EQ(firstFrameWhere(run, [](const json& l) { return l["gameMode"] == playing; }), 1);
     const long end = firstFrameWhere(
@@ -85,7 +79,7 @@ TEST(IdleGame, EndsWhenADiverReachesTheShipInFrame128AndTheRestOfThatPassStillRu
 }
 
 TEST(ShotFlight, RisesFromTheShipsYAndIsDrawnAtOneAsItTurnsReady) {
-    ReplayRun run = scenario("world_shot_flight.keys");
+    ReplayRun run = playScenario("world_shot_flight.keys");
     ASSERT_EQ(run.frames.size(), 108u);
     const json launch = run.frames[47]["playerShots"][1];
     ASSERT_EQ(launch[0], flying) << "the tenth frame of Space launches shot 1";
@@ -104,7 +98,7 @@ TEST(ShotFlight, RisesFromTheShipsYAndIsDrawnAtOneAsItTurnsReady) {
 }
 
 TEST(FirstHit, DestroysTheDiverOnceAndItsExplosionKeepsItsScreenPointForSixtyFourCalls) {
-    ReplayRun run = scenario("world_first_hit.keys");
+    ReplayRun run = playScenario("world_first_hit.keys");
     ASSERT_EQ(run.frames.size(), 112u);
     const long hit =
         firstFrameWhere(run, [](const json& l) { return l["divers"][6][6] == destroyed; });
@@ -126,7 +120,7 @@ TEST(FirstHit, DestroysTheDiverOnceAndItsExplosionKeepsItsScreenPointForSixtyFou
 }
 
 TEST(Steering, HoldsTheShipAtEitherEdgeAndNeverBeyond) {
-    ReplayRun run = scenario("world_steer_to_edges.keys");
+    ReplayRun run = playScenario("world_steer_to_edges.keys");
     ASSERT_GT(run.frames.size(), 92u);
     // Left held in frames 25..32 keeps the ship at 6; Right from frame 33 carries it across.
     EXPECT_TRUE(fieldRunsThrough(run, "shipX", 26, over(9, [](size_t) { return 6; })));
