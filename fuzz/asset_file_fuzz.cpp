@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
 
     if (bmpFileIsReadable(filePath.c_str())) {
-        PALETTE palette;
+        PALETTE palette = {};  // as the game's palettes, which are static
         BITMAP* picture = load_bmp(filePath.c_str(), palette);
         if (picture) destroy_bitmap(picture);
     }
