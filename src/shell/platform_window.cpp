@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "shell/platform.h"
 #include "shell/leak_check.h"
 #include "shell/pacer.h"
+#include "shell/platform.h"
 
 namespace {
 volatile int closeButtonPressed = 0;
