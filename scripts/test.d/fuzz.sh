@@ -6,6 +6,8 @@
 source "$(dirname "$0")/../lib.sh"
 ensure_packages clang libclang-rt-14-dev sox valgrind
 SECONDS_EACH="${FUZZ_SECONDS:-60}"
+# A fixed seed makes a CI run repeat the same search; set FUZZ_SEED=0 for a new one each run.
+FUZZ_SEED="${FUZZ_SEED:-1}"
 BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
 
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -41,7 +43,7 @@ for target in key_script level_item asset_file; do
     echo "fuzzing $target for ${SECONDS_EACH}s"
     # A picture the check lets through may make the library allocate at most 16 million
     # pixels; twice that is a finding.
-    if ! "$BUILD/fuzz/fuzz_$target" "$corpus" "$seeds/$target" -max_total_time="$SECONDS_EACH" \
+    if ! "$BUILD/fuzz/fuzz_$target" "$corpus" "$seeds/$target" -max_total_time="$SECONDS_EACH" -seed="$FUZZ_SEED" \
         -malloc_limit_mb=64 -rss_limit_mb=1024 -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$findings/$target-" >"$BUILD/$target.log" 2>&1; then
         echo "FAIL: fuzz_$target found a fault:" >&2
