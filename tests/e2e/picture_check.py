@@ -10,8 +10,11 @@
 # pictures in (the one stored with the backdrop). The library keeps 6 bits of each
 # colour channel and the display widens them back to 8, so colours are compared by
 # their top 6 bits.
-import struct
+import os
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from bmp8 import read_bmp8  # noqa: E402
 
 WIDTH, HEIGHT = 320, 300
 SCORE_ROWS = 8                                  # the built-in font is 8 x 8
@@ -32,26 +35,11 @@ def fail(message):
 
 def read_bmp(path):
     """An 8-bit uncompressed BMP as (width, height, rows of palette indices, palette)."""
-    data = open(path, "rb").read()
-    offset, header = struct.unpack_from("<II", data, 10)
-    width, height = struct.unpack_from("<ii", data, 18)
-    bits, compression = struct.unpack_from("<HI", data, 28)
-    colours = struct.unpack_from("<I", data, 46)[0] or 256
-    if bits != 8 or compression != 0:
-        fail("%s: expected an uncompressed 8-bit picture" % path)
-    base = 14 + header
-    palette = [colour6(data[base + 4 * i + 2], data[base + 4 * i + 1], data[base + 4 * i])
-               for i in range(colours)]
-    palette += [0] * (256 - len(palette))
-    stride = (width + 3) & ~3
-    bottom_up = height > 0
-    height = abs(height)
-    rows = []
-    for y in range(height):
-        stored = height - 1 - y if bottom_up else y
-        start = offset + stored * stride
-        rows.append(data[start:start + width])
-    return width, height, rows, palette
+    try:
+        width, height, rows, palette = read_bmp8(path)
+    except ValueError as error:
+        fail(str(error))
+    return width, height, rows, [colour6(*c) for c in palette]
 
 
 def read_ppm(path):

@@ -24,6 +24,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from bmp8 import read_bmp8  # noqa: E402  (also used by the tests as screen_check.read_bmp8)
+
 WIDTH, HEIGHT = 320, 300
 SCORE_ROWS, SCORE_COLUMNS = 8, 144  # the score line, drawn over the title
 FRAME2_X = 320
@@ -36,32 +39,6 @@ POLL_GAP = 0.1
 # whole period late starts a new schedule and that time is lost: on a busy machine
 # (load average 7-9 on 2 cores) the 32-bit build under Wine measured 56.8-60.2.
 LOWEST_FPS, HIGHEST_FPS = 55.0, 63.0
-
-
-def read_bmp8(path):
-    """Returns (width, height, rows of palette indices top-down, palette of (r, g, b))."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:2] != b"BM":
-        raise ValueError(f"{path}: not a BMP file")
-    pixel_offset = struct.unpack_from("<I", data, 10)[0]
-    info_size, width, height, _planes, bits, compression = struct.unpack_from(
-        "<IiiHHI", data, 14)
-    if bits != 8 or compression != 0:
-        raise ValueError(f"{path}: {bits} bits per pixel, compression {compression}; "
-                         "expected an uncompressed 8-bit picture")
-    colours = struct.unpack_from("<I", data, 14 + 32)[0] or 256
-    palette = []
-    for i in range(colours):
-        b, g, r = data[14 + info_size + 4 * i:14 + info_size + 4 * i + 3]
-        palette.append((r, g, b))
-    palette += [(0, 0, 0)] * (256 - len(palette))
-    stride = (width + 3) & ~3
-    rows = [data[pixel_offset + y * stride:pixel_offset + y * stride + width]
-            for y in range(abs(height))]
-    if height > 0:
-        rows.reverse()  # stored bottom-up
-    return width, abs(height), rows, palette
 
 
 def title_frame(title_rows, palette, frame_x):
