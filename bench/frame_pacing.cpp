@@ -60,10 +60,9 @@ int main(int argc, char** argv) {
     usePlatform(timed);
     if (int failure = startUp()) return failure;
 
-    // The window platform makes the same measurement of the driver's retrace wait at
-    // start-up and keeps it only when it really waits one 60 Hz period.
-    FramePacer probe;
-    probe.chooseRetraceWait([] { vsync(); });
+    // What the window platform measured of the driver's retrace wait at start-up, and
+    // whether it kept it.
+    const FramePacer& pacer = windowFramePacer();
 
     std::vector<int64_t> intervals;
     intervals.reserve(frames);
@@ -82,8 +81,8 @@ int main(int argc, char** argv) {
     std::vector<int64_t> released;
     for (size_t i = 1; i < waitEnds.size(); ++i) released.push_back(waitEnds[i] - waitEnds[i - 1]);
 
-    std::printf("retrace wait      %.2f ms a call: %s\n", millis(probe.measuredRetraceNanos()),
-                probe.usesRetrace() ? "kept (the driver waits for the retrace)"
+    std::printf("retrace wait      %.2f ms a call: %s\n", millis(pacer.measuredRetraceNanos()),
+                pacer.usesRetrace() ? "kept (the driver waits for the retrace)"
                                     : "not a 60 Hz wait; the pacer sleeps to clock deadlines");
     std::printf("target interval   %.3f ms\n", millis(FramePacer::framePeriod));
     report("frame released", released);

@@ -57,6 +57,7 @@ bool FramePacer::retraceIsUsable(int64_t medianNanos) {
 }
 
 void FramePacer::chooseRetraceWait(void (*retraceWait)()) {
+    retraceWait_ = retraceWait;
     constexpr int samples = 5;
     int64_t took[samples];
     retraceWait();  // line up with a retrace first
@@ -70,9 +71,9 @@ void FramePacer::chooseRetraceWait(void (*retraceWait)()) {
     useRetrace_ = retraceIsUsable(measured_);
 }
 
-void FramePacer::wait(void (*retraceWait)()) {
+void FramePacer::wait() {
     if (useRetrace_) {
-        retraceWait();
+        retraceWait_();
         return;
     }
     waitForDeadline();

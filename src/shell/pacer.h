@@ -18,7 +18,7 @@ public:
     // Called once per frame: the driver's retrace wait if it was kept, otherwise a
     // sleep to the next deadline on the clock. A frame more than a whole period late
     // starts a new schedule instead of letting the loop burst to catch up.
-    void wait(void (*retraceWait)());
+    void wait();
 
     // Deadline pacing alone, for benchmarks and tests of the schedule.
     void waitForDeadline();
@@ -30,8 +30,12 @@ public:
     static bool retraceIsUsable(int64_t medianNanos);
 
 private:
+    void (*retraceWait_)() = nullptr;
     bool useRetrace_ = false;
     bool scheduled_ = false;
     int64_t deadline_ = 0;
     int64_t measured_ = 0;
 };
+
+// The real window's pacer, as start-up left it: which wait it chose and what it measured.
+const FramePacer& windowFramePacer();

@@ -43,7 +43,7 @@ bool open() {
 }
 
 void waitRetrace() {
-    pacer.wait([] { vsync(); });
+    pacer.wait();
 }
 
 void present(BITMAP* frame) {
@@ -66,6 +66,10 @@ void leaveGraphics() {
     set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
 }
 }  // namespace
+
+const FramePacer& windowFramePacer() {
+    return pacer;
+}
 
 const Platform windowPlatform = {open,         320,        300,           waitRetrace, present,
                                  pollKeyboard, playSample, closeRequested, leaveGraphics};
