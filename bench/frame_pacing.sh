@@ -22,9 +22,8 @@ if [ ! -x "$BENCH" ] || [ ! -d "$BUILD/data" ]; then
     cmake --build "$BUILD" -j 2 --target driftwing-frame-pacing assets || exit 1
 fi
 source "$ROOT/tests/e2e/xvfb_lib.sh"
-start_xvfb || fail "no X server"
-prepare_game "$BUILD/data"
-cd "$GAME_DIR" || exit 1
+start_xvfb
+mkdir -p "$TEST_TMP/game" && ln -s "$BUILD/data" "$TEST_TMP/game/data" && cd "$TEST_TMP/game" || exit 1
 priority=()
 [ "${3:-}" = realtime ] && priority=(chrt -f 10)
-HOME="$GAME_HOME" "${priority[@]}" "$BENCH" "$FRAMES" 2>"$TEST_TMP/err" || fail "the benchmark failed: $(cat "$TEST_TMP/err")"
+HOME="$TEST_TMP" "${priority[@]}" "$BENCH" "$FRAMES" 2>"$TEST_TMP/err" || fail "the benchmark failed: $(cat "$TEST_TMP/err")"

@@ -1,13 +1,13 @@
-// xprobe.cpp -- a small X client for the whole-program tests: finds the game's window,
-// takes exact screenshots, watches the picture change over time and asks the window to close
+// xprobe.cpp -- a small X client for the whole-program tests: exact screenshots, the
+// picture's changes over time, and the close button
 //
-//   xprobe find SECONDS              id of the mapped 320 x 300 window (waits for it)
 //   xprobe shot WINDOW FILE.ppm      the window's pixels as a binary PPM
-//   xprobe watch SECONDS             waits for the window, then prints "millis hash"
-//                                    each time the picture changes (monotonic clock)
+//   xprobe watch SECONDS [WxH [MS]]  waits for a mapped window of that size (320x300),
+//                                    then looks at it every MS milliseconds (2) and
+//                                    prints "millis hash" each time its picture
+//                                    changes (monotonic clock)
 //   xprobe close WINDOW              sends WM_DELETE_WINDOW, as a window manager's
 //                                    close button does
-//   xprobe name WINDOW               prints the window's WM_NAME between quotes
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -21,7 +21,8 @@
 #include <vector>
 
 namespace {
-constexpr unsigned gameWidth = 320, gameHeight = 300;
+int gameWidth = 320, gameHeight = 300;
+long pollMicros = 2000;
 
 int64_t nowMicros() {
     timespec t;
@@ -41,8 +42,8 @@ int ignoreErrors(Display*, XErrorEvent*) {
 
 bool isGameWindow(Display* d, Window w) {
     XWindowAttributes a;
-    return XGetWindowAttributes(d, w, &a) && a.width == static_cast<int>(gameWidth) &&
-           a.height == static_cast<int>(gameHeight) && a.map_state == IsViewable;
+    return XGetWindowAttributes(d, w, &a) && a.width == gameWidth && a.height == gameHeight &&
+           a.map_state == IsViewable;
 }
 
 Window findOnce(Display* d) {
@@ -67,7 +68,9 @@ Window waitForWindow(Display* d, double seconds) {
 }
 
 XImage* grab(Display* d, Window w) {
-    return XGetImage(d, w, 0, 0, gameWidth, gameHeight, AllPlanes, ZPixmap);
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, w, &a)) return nullptr;
+    return XGetImage(d, w, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
 }
 
 // 64-bit FNV-1a over the rows of pixels, leaving out each row's padding.
@@ -136,7 +139,7 @@ int watch(Display* d, double seconds) {
         }
         first = false;
         last = h;
-        sleepMicros(2000);
+        sleepMicros(pollMicros);
     }
     return 0;
 }
@@ -155,18 +158,8 @@ int requestClose(Display* d, Window w) {
     return 0;
 }
 
-int printName(Display* d, Window w) {
-    char* text = nullptr;
-    Status got = XFetchName(d, w, &text);
-    std::printf("\"%s\"\n", got && text ? text : "");
-    if (text) XFree(text);
-    // No WM_NAME at all is not the same as an empty one.
-    return got ? 0 : 2;
-}
-
 int usage() {
-    std::fprintf(stderr, "usage: xprobe find SECONDS | shot WINDOW FILE | watch SECONDS | "
-                         "close WINDOW | name WINDOW\n");
+    std::fprintf(stderr, "usage: xprobe shot WINDOW FILE | watch SECONDS [WxH [MS]] | close WINDOW\n");
     return 64;
 }
 }  // namespace
@@ -181,17 +174,14 @@ int main(int argc, char** argv) {
     XSetErrorHandler(ignoreErrors);
     std::string cmd = argv[1];
     int rc;
-    if (cmd == "find") {
-        Window w = waitForWindow(d, std::atof(argv[2]));
-        if (w) std::printf("0x%lx\n", w);
-        rc = w ? 0 : 1;
-    } else if (cmd == "watch") {
+    if (cmd == "watch") {
+        if (argc > 3) std::sscanf(argv[3], "%dx%d", &gameWidth, &gameHeight);
+        if (argc > 4) pollMicros = std::atol(argv[4]) * 1000;
         rc = watch(d, std::atof(argv[2]));
     } else {
         Window w = std::strtoul(argv[2], nullptr, 0);
         if (cmd == "shot" && argc == 4) rc = shot(d, w, argv[3]);
         else if (cmd == "close") rc = requestClose(d, w);
-        else if (cmd == "name") rc = printName(d, w);
         else rc = usage();
     }
     XCloseDisplay(d);

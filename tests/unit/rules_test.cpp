@@ -1,0 +1,80 @@
+// rules_test.cpp -- boundaries that play rarely lands on exactly: the hit and contact
+// boxes, level items, the score line's other digits, the pacer's choice of retrace wait
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "shell/pacer.h"
+#include "state/assets.h"
+#include "state/game_state.h"
+#include "state/level.h"
+#include "unit/session.h"
+#include "world/world.h"
+
+// A diver standing at (100, 100) in its first step, and a flying shot or the ship
+// placed (dx, dy) from it: only a corner strictly inside the box counts.
+TEST_F(Session, HitAndContactNeedACornerStrictlyInsideTheBox) {
+    struct Row {
+        int dx, dy;
+        bool hit, touch;
+    };
+    const Row rows[] = {{0, 1, false, false},    {1, 0, false, false},  {1, 1, true, true},
+                        {21, 21, true, true},     {22, 1, false, true},  {1, 22, false, true},
+                        {41, 41, false, true},    {42, 1, false, false}, {1, 42, false, false}};
+    for (const Row& r : rows) {
+        game.gameMode = Playing;
+        game.scrollY = 0;
+        game.divers[0] = {};
+        game.divers[0].state = Alive;
+        game.playerShots[1] = {Flying, 100 + r.dx, 100 + r.dy};
+        game.shipX = 100 - r.dx;
+        game.shipY = 100 - r.dy;
+        updateDiver(0, 10, 10);
+        EXPECT_EQ(game.divers[0].state == Destroyed, r.hit) << "shot at +" << r.dx << ",+" << r.dy;
+        EXPECT_EQ(game.gameMode == Title, r.touch) << "ship at -" << r.dx << ",-" << r.dy;
+    }
+}
+
+TEST(LevelItems, ReadLikeAtoiAndSaturate) {
+    const std::pair<const char*, int32_t> rows[] = {
+        {"", 0},          {"   12", 12},         {"12abc", 12},           {"abc", 0},
+        {"-7", -7},       {"+8", 8},            {"2147483647", INT_MAX}, {"99999999999", INT_MAX},
+        {"-2147483648", INT_MIN}, {"-99999999999", INT_MIN}, {" -0", 0}, {"+-3", 0}};
+    for (const auto& [text, value] : rows) {
+        EXPECT_EQ(convertLevelItem(text, text + std::strlen(text)), value) << '"' << text << '"';
+    }
+    loadLevel(1);
+    EXPECT_EQ(readLevelItem(), 0) << "past the last item";
+    EXPECT_EQ(levelMap[1][1], 1014);
+    EXPECT_EQ(levelMap[300][32], 0);
+}
+
+// The score never changes in play, but the line shows whatever the counters hold.
+TEST_F(Session, TheScoreLineShowsEachCounterInItsPlace) {
+    for (int i = 0; i < 9; ++i) game.scoreDigits[i] = 9 - i;
+    game.titleBlinkTick = 299;  // a blank frame of the blink: nothing beneath the line
+    runFrames(1);
+    std::set<std::string> cells;
+    for (int i = 0; i < 9; ++i) {
+        std::string cell;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 56 + 10 * i; x < 64 + 10 * i; ++x) cell += char(getpixel(backBuffer, x, y));
+        EXPECT_NE(cell.find(char(15)), std::string::npos) << "digit " << i << " is blank";
+        cells.insert(cell);
+    }
+    EXPECT_EQ(cells.size(), 9u) << "nine different digits";
+}
+
+TEST(Pacer, KeepsOnlyARetraceWaitOfAbout60Hz) {
+    const std::pair<int64_t, bool> rows[] = {{0, false},          {15'799'999, false},
+                                             {15'800'000, true},  {16'666'667, true},
+                                             {17'600'000, true},  {17'600'001, false}};
+    for (const auto& [nanos, usable] : rows) EXPECT_EQ(FramePacer::retraceIsUsable(nanos), usable) << nanos;
+    FramePacer noWait;
+    noWait.chooseRetraceWait([] {});
+    EXPECT_FALSE(noWait.usesRetrace());
+}
