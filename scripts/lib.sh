@@ -16,13 +16,18 @@ apt_update() {
         echo "apt-get update could not fetch every list; going on with the ones it has" >&2
 }
 
-# Installs whichever of the named Debian packages are missing.
+# Installs whichever of the named Debian packages are missing; without root and without
+# sudo, says which they are and stops.
 ensure_packages() {
     local missing=()
     for p in "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ] && ! command -v sudo >/dev/null; then
+        echo "Missing Debian packages: ${missing[*]}; install them as root (apt-get install ${missing[*]}) and run this again." >&2
+        exit 1
+    fi
     echo "Installing: ${missing[*]}"
     apt_update
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
