@@ -78,9 +78,9 @@ step = w.getframerate() // 20 * 2
 rms = [tuple((sum(v * v for v in s[i + c:i + step:2]) / (step // 2)) ** 0.5 for c in (0, 1))
        for i in range(0, len(s) - step + 1, step)]
 shots = [i for i, (l, r) in enumerate(rms) if l > 1.3 * r + 100]
-music = [(l, r) for l, r in rms[:shots[0] if shots else 0] if l + r > 400]
+music = [(l, r) for l, r in rms[:shots[0] - 1 if shots else 0] if l + r > 400]  # the shot's first window apart
 if len(shots) < 3 or len(music) < 5 or any(abs(l - r) > 0.1 * max(l, r) for l, r in music):
-    sys.exit("%d windows of shot sound; the music before them: %s" % (len(shots), music[:20]))
+    sys.exit("%d windows of shot sound; the music before them: %s" % (len(shots), music))
 EOF
 
 # The close button quits a game too; no sound card does not stop the game.
