@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # windows.sh -- the Windows package played under Wine on a private X server: title frame 1
 # pixel for pixel with the score line, the blink at 60 frames a second, S starting a
-# game, Escape quitting with 0. Builds the package with scripts/windows; installs Wine
+# game, Escape quitting with 0; then --scale 2, every pixel doubled. Builds the package with scripts/windows; installs Wine
 # (its 32-bit half needs the i386 architecture, which it adds).
 source "$(dirname "$0")/../lib.sh"
 source "$ROOT/tests/e2e/xvfb_lib.sh"
@@ -35,21 +35,36 @@ DATA="$TEST_TMP/game/data"
 use_alsa "$TEST_TMP/home" null
 export HOME="$TEST_TMP/home" WINEPREFIX="$TEST_TMP/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; cleanup_x' EXIT
-start_xvfb
+start_xvfb 1024x768x24
 timeout 180 wine wineboot --init >"$TEST_TMP/wineboot.log" 2>&1 || fail "wineboot: $(tail "$TEST_TMP/wineboot.log")"
-(cd "$TEST_TMP/game" && exec timeout 300 wine driftwing.exe) >"$TEST_TMP/game.log" 2>&1 &
-game=$!
-window=$(wait_for_window 60) || fail "no 320x300 window: $(cat "$TEST_TMP/game.log")"
+# play SIZE [OPTIONS]: driftwing.exe with the options, its window of that size in $window.
+play() {
+    (cd "$TEST_TMP/game" && exec timeout 300 wine driftwing.exe "${@:2}") >"$TEST_TMP/game.log" 2>&1 &
+    game=$!
+    window=$(wait_for_window 60 "$1") || fail "no $1 window: $(cat "$TEST_TMP/game.log")"
+}
+play 320x300 --scale 1
 
-# shows FRAME [SECONDS]: waits until the window shows that title screen, or ends 1; with
-# no SECONDS it looks once.
+# shows FRAME [SECONDS [SCALE]]: waits until the window shows that title screen (at that
+# scale), or ends 1; with no SECONDS it looks once.
 shows() {
     for _ in $(seq $((${2:-0} * 5 + 1))); do
         "$XPROBE" shot "$window" "$TEST_TMP/shot.ppm" && python3 "$ROOT/tests/support/pictures.py" \
-            title "$1" "$TEST_TMP/shot.ppm" "$DATA" 2>"$TEST_TMP/why" && return 0
+            title "$1" "$TEST_TMP/shot.ppm" "$DATA" "${3:-1}" 0 0 2>"$TEST_TMP/why" && return 0
         sleep 0.2
     done
     return 1
+}
+
+# quit: Escape until driftwing.exe ends; its exit status must be 0.
+quit() {
+    for _ in 1 2 3; do
+        hold_key "$window" Escape
+        wait_for_exit "$game" 5
+        status=$?
+        [ "$status" -eq 124 ] || break
+    done
+    [ "$status" -eq 0 ] || fail "Escape: exit status $status: $(cat "$TEST_TMP/game.log")"
 }
 shows 1 30 || fail "title frame 1: $(cat "$TEST_TMP/why")"
 
@@ -73,11 +88,8 @@ for _ in 1 2 3; do
     shows 1 || shows 2 || { playing=yes; break; }
 done
 [ "$playing" = yes ] || fail "S did not start a game"
-for _ in 1 2 3; do
-    hold_key "$window" Escape
-    wait_for_exit "$game" 5
-    status=$?
-    [ "$status" -eq 124 ] || break
-done
-[ "$status" -eq 0 ] || fail "Escape: exit status $status: $(cat "$TEST_TMP/game.log")"
+quit
+play 640x600 --scale 2
+shows 1 30 2 || fail "--scale 2: $(cat "$TEST_TMP/why")"
+quit
 echo "windows stage: passed in $(($(date +%s) - started)) s"

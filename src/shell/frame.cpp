@@ -17,7 +17,7 @@ int startUp() {
 }
 
 int startSession() {
-    backBuffer = create_bitmap(platformScreenWidth(), platformScreenHeight());
+    backBuffer = create_bitmap_ex(8, frameWidth, frameHeight);
     clear_bitmap(backBuffer);
     game.scrollY = 0;
     game.topRow = 1;
@@ -44,12 +44,11 @@ bool runFrame() {
     advanceScroll();
     platformWaitRetrace();
     platformPresent(backBuffer);
-    platformPollKeyboard();
-    return handleKeys();
+    return handleKeys(platformPollKeys());
 }
 
 void runFrameLoop() {
-    while (!runFrame() && !platformCloseRequested()) {
+    while (!runFrame() && !platformBetweenFrames(game.gameMode == Playing)) {
     }
 }
 

@@ -10,15 +10,6 @@ namespace {
 uint32_t heldKeys = 0;
 SoundRecorder recorder = nullptr;
 
-struct KeyBit {
-    uint32_t bit;
-    int scancode;
-};
-const KeyBit keyBits[] = {
-    {HeldEsc, KEY_ESC},     {HeldLeft, KEY_LEFT},   {HeldRight, KEY_RIGHT}, {HeldUp, KEY_UP},
-    {HeldDown, KEY_DOWN},   {HeldSpace, KEY_SPACE}, {HeldS, KEY_S},
-};
-
 bool open() {
     // Allegro for memory bitmaps, files and samples only.
     if (install_allegro(SYSTEM_NONE, nullptr, atexit) != 0) {
@@ -34,25 +25,23 @@ bool open() {
 
 void nothing() {}
 void present(BITMAP*) {}
+void showPalette(const RGB*) {}
 
-void pollKeyboard() {
-    for (int i = 0; i < KEY_MAX; ++i) key[i] = 0;
-    for (const KeyBit& k : keyBits) {
-        if (heldKeys & k.bit) key[k.scancode] = 1;
-    }
+uint32_t pollKeys() {
+    return heldKeys;
 }
 
 void playSample(const char* cue, SAMPLE*, int volume, int pan, int frequency, int loop) {
     if (recorder) recorder(cue, volume, pan, frequency, loop);
 }
 
-bool never() {
+bool betweenFrames(bool) {
     return false;
 }
 }  // namespace
 
-const Platform headlessPlatform = {open,         320,     300,        nothing, present,
-                                   pollKeyboard, playSample, never, nothing};
+const Platform headlessPlatform = {open,       nothing,     present,       pollKeys,
+                                   playSample, showPalette, betweenFrames, nothing};
 
 void setHeadlessKeys(uint32_t heldMask) {
     heldKeys = heldMask;

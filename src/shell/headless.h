@@ -5,18 +5,9 @@
 
 #include <cstdint>
 
-// Keys a script can hold, as bits of a mask.
-enum HeadlessKey : uint32_t {
-    HeldEsc = 1u << 0,
-    HeldLeft = 1u << 1,
-    HeldRight = 1u << 2,
-    HeldUp = 1u << 3,
-    HeldDown = 1u << 4,
-    HeldSpace = 1u << 5,
-    HeldS = 1u << 6,
-};
+#include "shell/keys.h"
 
-// The keys that the next keyboard poll reports down; every other key is up.
+// The keys (GameKey bits) that the next keyboard poll reports down.
 void setHeadlessKeys(uint32_t heldMask);
 
 // Receives every sample the game starts, instead of a sound card.

@@ -1,5 +1,6 @@
 // keys.cpp -- the seven keys, each tested once per frame in a fixed order
 #include "shell/frame.h"
+#include "shell/keys.h"
 #include "state/cues.h"
 #include "state/game_state.h"
 
@@ -9,10 +10,6 @@ constexpr int32_t lastShotSlot = 20;     // launches cycle through slots 1..20
 constexpr int32_t shipFrames = 3;        // the steering keys wrap shipFrame above this
 constexpr int32_t climbStep = 4;         // pixels per frame for Up and Down
 constexpr int32_t lowestShipY = 290;     // Down only while the ship is above this
-
-bool down(int scancode) {
-    return key[scancode] != 0;
-}
 
 // Left and Right: set the glide and, in a frame where the scroll just stepped, the ship frame.
 void steer(int32_t direction) {
@@ -37,14 +34,15 @@ void fire() {
 }
 }  // namespace
 
-bool handleKeys() {
-    if (down(KEY_ESC)) return true;
-    if (down(KEY_LEFT) && game.gameMode == Playing) steer(glideLeft);
-    if (down(KEY_RIGHT) && game.gameMode == Playing) steer(glideRight);
-    if (down(KEY_UP) && game.gameMode == Playing) game.shipOffsetY -= climbStep;
-    if (down(KEY_DOWN) && game.shipY < lowestShipY) game.shipOffsetY += climbStep;
-    if (down(KEY_SPACE) && game.gameMode == Playing) fire();
-    if (down(KEY_S) && game.gameMode == Title) {
+bool handleKeys(uint32_t held) {
+    auto down = [held](GameKey k) { return (held & k) != 0; };
+    if (down(HeldEsc)) return true;
+    if (down(HeldLeft) && game.gameMode == Playing) steer(glideLeft);
+    if (down(HeldRight) && game.gameMode == Playing) steer(glideRight);
+    if (down(HeldUp) && game.gameMode == Playing) game.shipOffsetY -= climbStep;
+    if (down(HeldDown) && game.shipY < lowestShipY) game.shipOffsetY += climbStep;
+    if (down(HeldSpace) && game.gameMode == Playing) fire();
+    if (down(HeldS) && game.gameMode == Title) {
         resetGame();
         game.gameMode = Playing;
     }

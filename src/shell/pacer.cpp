@@ -1,8 +1,6 @@
 // pacer.cpp -- frame pacing on absolute deadlines of a monotonic clock
 #include "shell/pacer.h"
 
-#include <algorithm>
-
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -52,41 +50,53 @@ void sleepUntilNanos(int64_t deadline) {
 }
 #endif
 
-bool FramePacer::retraceIsUsable(int64_t medianNanos) {
-    return medianNanos >= 15'800'000 && medianNanos <= 17'600'000;
-}
+namespace {
+// A retrace wait keeps 60 Hz while each frame it gives lasts within these bounds.
+constexpr int64_t shortestBeat = 15'800'000, longestBeat = 17'600'000;
+constexpr int offBeatLimit = 3;  // frames in a row off the beat before the clock takes over
+}  // namespace
 
-void FramePacer::chooseRetraceWait(void (*retraceWait)()) {
+void FramePacer::useRetraceWait(void (*retraceWait)()) {
     retraceWait_ = retraceWait;
-    constexpr int samples = 5;
-    int64_t took[samples];
-    retraceWait();  // line up with a retrace first
-    for (int64_t& t : took) {
-        int64_t start = monotonicNanos();
-        retraceWait();
-        t = monotonicNanos() - start;
-    }
-    std::sort(took, took + samples);
-    measured_ = took[samples / 2];
-    useRetrace_ = retraceIsUsable(measured_);
+    offBeat_ = 0;
+    scheduled_ = false;
 }
 
 void FramePacer::wait() {
-    if (useRetrace_) {
-        retraceWait_();
-        return;
+    if (retraceWait_) {
+        waitForRetrace();
+    } else {
+        waitForDeadline();
     }
-    waitForDeadline();
+}
+
+void FramePacer::waitForRetrace() {
+    retraceWait_();
+    int64_t now = clock_.now();
+    if (scheduled_) {
+        const int64_t beat = now - deadline_;
+        if (beat < shortestBeat) {  // a faster display, or no wait at all
+            clock_.sleepUntil(deadline_ + framePeriod);
+            now = clock_.now();
+        }
+        offBeat_ = beat < shortestBeat || beat > longestBeat ? offBeat_ + 1 : 0;
+    }
+    scheduled_ = true;
+    deadline_ = now;
+    if (offBeat_ >= offBeatLimit) {
+        retraceWait_ = nullptr;
+        deadline_ = now + framePeriod;
+    }
 }
 
 void FramePacer::waitForDeadline() {
-    int64_t now = monotonicNanos();
+    const int64_t now = clock_.now();
     if (!scheduled_) {
         deadline_ = now + framePeriod;
         scheduled_ = true;
     } else if (now > deadline_ + framePeriod) {
         deadline_ = now;  // too late to catch up: a new schedule from here
     }
-    sleepUntilNanos(deadline_);
+    clock_.sleepUntil(deadline_);
     deadline_ += framePeriod;
 }

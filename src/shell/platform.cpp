@@ -10,30 +10,27 @@ void usePlatform(const Platform& platform) {
 }
 
 bool platformOpen() {
-    return current->open();
-}
-int platformScreenWidth() {
-    return current->screenWidth;
-}
-int platformScreenHeight() {
-    return current->screenHeight;
+    return current->open.call();
 }
 void platformWaitRetrace() {
-    current->waitRetrace();
+    current->waitRetrace.call();
 }
 void platformPresent(BITMAP* frame) {
-    current->present(frame);
+    current->present.call(frame);
 }
-void platformPollKeyboard() {
-    current->pollKeyboard();
+uint32_t platformPollKeys() {
+    return current->pollKeys.call();
 }
 void platformPlaySample(const char* cue, SAMPLE* sample, int volume, int pan, int frequency,
                         int loop) {
-    current->playSample(cue, sample, volume, pan, frequency, loop);
+    current->playSample.call(cue, sample, volume, pan, frequency, loop);
 }
-bool platformCloseRequested() {
-    return current->closeRequested();
+void platformShowPalette(const RGB* palette) {
+    current->showPalette.call(palette);
+}
+bool platformBetweenFrames(bool gameInProgress) {
+    return current->betweenFrames.call(gameInProgress);
 }
 void platformLeaveGraphics() {
-    current->leaveGraphics();
+    current->leaveGraphics.call();
 }

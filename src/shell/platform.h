@@ -1,4 +1,4 @@
-// platform.h -- the thin layer between the game and the machine: window, retrace, keys, sound
+// platform.h -- the thin layer between the game and the machine: window, pacing, keys, sound
 //
 // Only the platform files touch the real screen, the keyboard device, the clock
 // and the sound device. The game calls these functions; which platform answers
@@ -7,21 +7,32 @@
 
 #include <allegro.h>
 
-struct Platform {
-    // Start-up steps up to the graphics mode. False when no window can be had
-    // (a one-line reason has been printed on standard error).
-    bool (*open)();
-    int screenWidth, screenHeight;  // size of the frame the game draws
-    void (*waitRetrace)();          // paces the loop at 60 frames a second
-    void (*present)(BITMAP* frame);  // copies the finished frame to the screen
-    void (*pollKeyboard)();          // brings the key array up to date
-    void (*playSample)(const char* cue, SAMPLE* sample, int volume, int pan, int frequency,
-                       int loop);
-    bool (*closeRequested)();  // the window's close button was pressed
-    void (*leaveGraphics)();   // back to text mode before a start-up failure message
+#include <cstdint>
+
+// An entry every platform must fill: a table that leaves one out does not compile.
+template <typename Function>
+struct Entry {
+    Function* call;
+    constexpr Entry(Function* function) : call(function) {}
 };
 
-// The real desktop window, keyboard and sound card.
+struct Platform {
+    // Start-up steps up to the window. False when no window can be had (a one-line
+    // reason has been printed on standard error).
+    Entry<bool()> open;
+    Entry<void()> waitRetrace;       // paces the loop at 60 frames a second
+    Entry<void(BITMAP*)> present;    // shows the finished 320 x 300 frame
+    Entry<uint32_t()> pollKeys;      // the game keys (GameKey bits) down in this frame
+    Entry<void(const char*, SAMPLE*, int, int, int, int)> playSample;  // cue, sample, volume, pan, frequency, loop
+    Entry<void(const RGB*)> showPalette;  // the 256 colours the frame's pixels index
+    // Called by the game's loop after each frame, with whether a game is in progress:
+    // the keys that are about the window (fullscreen, pause) and the close button.
+    // Returns true when the player has asked to quit.
+    Entry<bool(bool)> betweenFrames;
+    Entry<void()> leaveGraphics;  // back to text mode before a start-up failure message
+};
+
+// The real desktop window, keyboard and sound card (options: shell/options.h).
 extern const Platform windowPlatform;
 
 // No window, no keyboard, no sound: see shell/headless.h.
@@ -31,12 +42,11 @@ extern const Platform headlessPlatform;
 void usePlatform(const Platform& platform);
 
 bool platformOpen();
-int platformScreenWidth();
-int platformScreenHeight();
 void platformWaitRetrace();
 void platformPresent(BITMAP* frame);
-void platformPollKeyboard();
+uint32_t platformPollKeys();
 void platformPlaySample(const char* cue, SAMPLE* sample, int volume, int pan, int frequency,
                         int loop);
-bool platformCloseRequested();
+void platformShowPalette(const RGB* palette);
+bool platformBetweenFrames(bool gameInProgress);
 void platformLeaveGraphics();

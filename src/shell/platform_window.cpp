@@ -1,21 +1,179 @@
-// platform_window.cpp -- the real platform: a desktop window, the keyboard, the sound card, the clock
+// platform_window.cpp -- the real platform: a desktop window at a whole scale or fullscreen,
+// pause, the keyboard, the sound card, the clock
+#include <allegro.h>
+
+#ifdef ALLEGRO_WINDOWS
+#include <winalleg.h>
+#endif
+#ifdef ALLEGRO_WITH_XWINDOWS
+#include <xalleg.h>
+#endif
+
+#ifdef __linux__
+#include <dlfcn.h>
+#include <sys/select.h>
+#endif
+
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "shell/frame.h"
+#include "shell/keys.h"
 #include "shell/leak_check.h"
+#include "shell/options.h"
 #include "shell/pacer.h"
 #include "shell/platform.h"
 
+#ifdef __linux__
+// The library's background thread (key and window events, sound mixing: every 10 ms)
+// sleeps in select() for 1 ms between looks at the clock, a thousand wake-ups a second
+// that cost more than the whole game. Its work keeps its 10 ms beat when that one sleep
+// lasts 10 ms, so the game stretches it here; every other select() is the C library's.
+extern "C" int select(int count, fd_set* reads, fd_set* writes, fd_set* errors, timeval* timeout) {
+    using Select = int (*)(int, fd_set*, fd_set*, fd_set*, timeval*);
+    static const Select next = reinterpret_cast<Select>(dlsym(RTLD_NEXT, "select"));
+    if (count == 0 && !reads && !writes && !errors && timeout && timeout->tv_sec == 0 &&
+        timeout->tv_usec == 1000)
+        timeout->tv_usec = 10000;
+    return next(count, reads, writes, errors, timeout);
+}
+#endif
+
 namespace {
+struct KeyBit {
+    int scancode;
+    GameKey bit;
+};
+constexpr KeyBit gameKeys[] = {{KEY_ESC, HeldEsc},     {KEY_LEFT, HeldLeft}, {KEY_RIGHT, HeldRight},
+                               {KEY_UP, HeldUp},       {KEY_DOWN, HeldDown}, {KEY_SPACE, HeldSpace},
+                               {KEY_S, HeldS}};
+// Keys about the window rather than the game, noted as they are pressed.
+constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
+
 volatile int closeButtonPressed = 0;
+std::atomic<bool> focusLost{false};
+std::atomic<uint32_t> windowKeysPressed{0};
+KeyLatch tappedKeys;
+FramePacer pacer;
+
+CommandLine commandLine;
+DisplayChoice choice;      // what the player asked for: settings, then the command line
+bool fullscreenNow = false;
+int scale = 1, originX = 0, originY = 0;  // the frame's size and place on the screen
+int screenDepth = 8;
+BITMAP* canvas = nullptr;  // the frame enlarged, in the screen's pixel format
+BITMAP* shown = nullptr;   // the 8-bit frame now on the screen; only rows that differ are redrawn
+BITMAP* pausedFrame = nullptr;
+uint32_t screenColours[256];  // screen pixel of each palette index
+bool redrawAll = true;
+int musicVoice = -1;
 
 void onCloseButton() {
     closeButtonPressed = 1;
 }
 
-FramePacer pacer;
+void onFocusLost() {
+    focusLost = true;
+}
+
+// Called by the keyboard driver's thread for every key that goes down or up.
+void onKey(int scancode) {
+    if (scancode & 0x80) return;
+    for (const KeyBit& k : gameKeys) {
+        if (scancode == k.scancode) tappedKeys.press(k.bit);
+    }
+    if (scancode == KEY_P) windowKeysPressed |= pauseAsked;
+    if (scancode == KEY_F11 || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
+        windowKeysPressed |= fullscreenAsked;
+}
+
+// The window or the desktop covered with the frame at a whole scale; false when the
+// display refuses.
+bool setMode(bool fullscreen) {
+    int desktopWidth = 640, desktopHeight = 480;
+    get_desktop_resolution(&desktopWidth, &desktopHeight);
+    int largest = fullscreen ? std::max(1, std::min(desktopWidth / frameWidth, desktopHeight / frameHeight))
+                             : choice.scale ? choice.scale : fittingScale(desktopWidth, desktopHeight);
+    // The screen in the desktop's own pixel format, so that nothing converts it again.
+    int depth = desktop_color_depth();
+    if (depth != 15 && depth != 16) depth = 32;
+
+    for (int s = largest; s >= 1; --s) {
+        const int width = fullscreen ? desktopWidth : frameWidth * s;
+        const int height = fullscreen ? desktopHeight : frameHeight * s;
+        for (int d : {depth, 8}) {
+            set_color_depth(d);
+            if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, width, height, 0, 0) != 0) continue;
+            scale = s;
+            screenDepth = d;
+            originX = (width - frameWidth * s) / 2;
+            originY = (height - frameHeight * s) / 2;
+            fullscreenNow = fullscreen;
+            set_color_depth(8);  // the game's own pictures stay 8-bit
+            // The score line is drawn in palette_color[15] into the 8-bit frame: index 15.
+            for (int i = 0; i < 256; ++i) palette_color[i] = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+#ifdef ALLEGRO_WITH_XWINDOWS
+// Asks the window manager to show the window fullscreen, and without one puts it in the corner.
+void coverDesktop() {
+    Display* display = _xwin.display;
+    Window window = _xwin.wm_window;
+    XMoveWindow(display, window, 0, 0);
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = 1;  // add
+    e.xclient.data.l[1] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    e.xclient.data.l[3] = 1;
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(display);
+}
+constexpr bool retraceIsReal = false;  // the X11 driver's vsync() waits about 27 ms, for no retrace
+constexpr bool everyRowEveryFrame = false;
+#elif defined(ALLEGRO_WINDOWS)
+void coverDesktop() {
+    HWND window = win_get_window();
+    SetWindowLong(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+    SetWindowPos(window, HWND_TOP, 0, 0, SCREEN_W, SCREEN_H, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
+constexpr bool retraceIsReal = true;
+// Under Wine the first copies to a new window can be lost before it shows, and nothing
+// paints them again: there every frame is copied whole, as the game always did.
+constexpr bool everyRowEveryFrame = true;
+#else
+void coverDesktop() {}
+constexpr bool retraceIsReal = true;
+constexpr bool everyRowEveryFrame = false;
+#endif
+
+// Everything that goes with a new screen: its buffers, black borders, the pacer's choice.
+bool openScreen(bool fullscreen) {
+    if (canvas) destroy_bitmap(canvas);
+    canvas = nullptr;
+    if (!setMode(fullscreen) && !setMode(!fullscreen)) return false;
+    if (screenDepth != 8) canvas = create_bitmap_ex(screenDepth, frameWidth * scale, frameHeight * scale);
+    clear_to_color(screen, 0);
+    if (fullscreenNow) coverDesktop();
+    set_close_button_callback(onCloseButton);
+    if (set_display_switch_mode(SWITCH_BACKGROUND) == 0) set_display_switch_callback(SWITCH_OUT, onFocusLost);
+    void (*retraceWait)() = nullptr;
+    if (retraceIsReal) retraceWait = [] { vsync(); };
+    pacer.useRetraceWait(retraceWait);
+    redrawAll = true;
+    return true;
+}
 
 bool open() {
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
@@ -24,21 +182,26 @@ bool open() {
         return false;
     }
     install_keyboard();
+    keyboard_lowlevel_callback = onKey;
     install_timer();
     {
         LeakCheckPause driversKeepTheirConfiguration;
         install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
     }
     set_window_title("");
-    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 320, 300, 0, 0) != 0) {
+    choice = commandLine.displayGiven ? commandLine.display : loadDisplayChoice();
+    if (commandLine.displayGiven) saveDisplayChoice(choice);
+    if (!openScreen(choice.fullscreen)) {
         std::string reason = allegro_error;
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
-        std::fprintf(stderr, "driftwing: cannot open a 320 x 300 window: %s\n",
+        std::fprintf(stderr, "driftwing: cannot open a window: %s\n",
                      reason.empty() ? "no graphics mode" : reason.c_str());
         return false;
     }
-    set_close_button_callback(onCloseButton);
-    pacer.chooseRetraceWait([] { vsync(); });
+    if (fullscreenNow != choice.fullscreen)
+        std::fprintf(stderr, "driftwing: the display refused fullscreen; playing in a window\n");
+    shown = create_bitmap_ex(8, frameWidth, frameHeight);
+    pausedFrame = create_bitmap_ex(8, frameWidth, frameHeight);
     return true;
 }
 
@@ -46,19 +209,124 @@ void waitRetrace() {
     pacer.wait();
 }
 
-void present(BITMAP* frame) {
-    blit(frame, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+// One row of the frame into the canvas, every pixel widened to scale x scale.
+template <typename Pixel>
+void enlargeRow(int y) {
+    const unsigned char* from = shown->line[y];
+    Pixel* to = reinterpret_cast<Pixel*>(canvas->line[y * scale]);
+    if (scale == 1) {
+        for (int x = 0; x < frameWidth; ++x) to[x] = static_cast<Pixel>(screenColours[from[x]]);
+        return;
+    }
+    for (int x = 0; x < frameWidth; ++x) {
+        const Pixel pixel = static_cast<Pixel>(screenColours[from[x]]);
+        for (int i = 0; i < scale; ++i) *to++ = pixel;
+    }
+    for (int i = 1; i < scale; ++i)
+        std::memcpy(canvas->line[y * scale + i], canvas->line[y * scale], sizeof(Pixel) * frameWidth * scale);
 }
 
-void pollKeyboard() {
+// Only the rows that changed since the last frame are enlarged and sent to the screen.
+void present(BITMAP* frame) {
+    int first = -1, last = -1;
+    for (int y = 0; y < frameHeight; ++y) {
+        if (!redrawAll && std::memcmp(frame->line[y], shown->line[y], frameWidth) == 0) continue;
+        std::memcpy(shown->line[y], frame->line[y], frameWidth);
+        if (screenDepth == 32) enlargeRow<uint32_t>(y);
+        if (screenDepth == 15 || screenDepth == 16) enlargeRow<uint16_t>(y);
+        if (first < 0) first = y;
+        last = y;
+    }
+    redrawAll = everyRowEveryFrame;
+    if (first < 0) return;
+    const int rows = last - first + 1;
+    if (screenDepth == 8) {
+        stretch_blit(shown, screen, 0, first, frameWidth, rows, originX, originY + first * scale,
+                     frameWidth * scale, rows * scale);
+    } else {
+        blit(canvas, screen, 0, first * scale, originX, originY + first * scale, frameWidth * scale,
+             rows * scale);
+    }
+}
+
+void showPalette(const RGB* palette) {
+    if (screenDepth == 8) set_palette(palette);
+    for (int i = 0; i < 256; ++i) {
+        auto widen = [](int six) { return six << 2 | six >> 4; };
+        screenColours[i] = makecol_depth(screenDepth == 8 ? 32 : screenDepth, widen(palette[i].r),
+                                         widen(palette[i].g), widen(palette[i].b));
+    }
+    redrawAll = true;
+}
+
+uint32_t pollKeys() {
     poll_keyboard();
+    uint32_t held = 0;
+    for (const KeyBit& k : gameKeys) {
+        if (key[k.scancode]) held |= k.bit;
+    }
+    return tappedKeys.take(held);
 }
 
 void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency, int loop) {
-    play_sample(sample, volume, pan, frequency, loop);
+    if (!loop) {
+        play_sample(sample, volume, pan, frequency, 0);
+        return;
+    }
+    // The music keeps a voice of its own, so that a pause can hold it where it is.
+    musicVoice = allocate_voice(sample);
+    if (musicVoice < 0) return;
+    voice_set_volume(musicVoice, volume);
+    voice_set_pan(musicVoice, pan);
+    voice_set_frequency(musicVoice, frequency == 1000 ? sample->freq : sample->freq * frequency / 1000);
+    voice_set_playmode(musicVoice, PLAYMODE_LOOP);
+    voice_start(musicVoice);
 }
 
-bool closeRequested() {
+// F11 or Alt+Enter: into fullscreen or back to the window as it was, remembered for the
+// next start. A display that refuses leaves the game as it was.
+void toggleFullscreen() {
+    const bool wanted = !fullscreenNow;
+    if (!openScreen(wanted)) {
+        std::fprintf(stderr, "driftwing: the display refused every mode\n");
+        std::exit(1);
+    }
+    if (fullscreenNow != wanted) {
+        std::fprintf(stderr, "driftwing: the display refused fullscreen; playing in a window\n");
+        return;
+    }
+    choice.fullscreen = fullscreenNow;
+    saveDisplayChoice(choice);
+}
+
+// The last frame stays on the screen with PAUSED over it, the music held, until P again
+// (or Escape, or the close button: then true, to quit). No frame of the game passes.
+bool pauseUntilResumed() {
+    blit(shown, pausedFrame, 0, 0, 0, 0, frameWidth, frameHeight);
+    rectfill(pausedFrame, 112, 138, 207, 161, 0);
+    textout_centre_ex(pausedFrame, font, "PAUSED", frameWidth / 2, 146, 15, -1);
+    if (musicVoice >= 0) voice_stop(musicVoice);
+    bool quit = false;
+    while (!quit) {
+        present(pausedFrame);
+        sleepUntilNanos(monotonicNanos() + FramePacer::framePeriod);
+        const uint32_t asked = windowKeysPressed.exchange(0);
+        quit = (pollKeys() & HeldEsc) || closeButtonPressed;
+        if (asked & fullscreenAsked) toggleFullscreen();
+        if (asked & pauseAsked) break;
+    }
+    if (musicVoice >= 0) voice_start(musicVoice);
+    tappedKeys.take(0);  // keys tapped while paused do not reach the game
+    focusLost = false;
+    pacer.restart();
+    return quit;
+}
+
+bool betweenFrames(bool gameInProgress) {
+    const uint32_t asked = windowKeysPressed.exchange(0);
+    if (asked & fullscreenAsked) toggleFullscreen();
+    const bool unfocused = focusLost.exchange(false);
+    if (gameInProgress && ((asked & pauseAsked) || unfocused)) return pauseUntilResumed();
     return closeButtonPressed != 0;
 }
 
@@ -67,9 +335,9 @@ void leaveGraphics() {
 }
 }  // namespace
 
-const FramePacer& windowFramePacer() {
-    return pacer;
+void useCommandLine(const CommandLine& given) {
+    commandLine = given;
 }
 
-const Platform windowPlatform = {open,         320,        300,           waitRetrace, present,
-                                 pollKeyboard, playSample, closeRequested, leaveGraphics};
+const Platform windowPlatform = {open,       waitRetrace, present,       pollKeys,
+                                 playSample, showPalette, betweenFrames, leaveGraphics};

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/platform.h"
+
 const char* const spriteSheetFile = "data/main.bmp";
 const char* const backdropFile = "data/back.bmp";
 const char* const titleSheetFile = "data/main2.bmp";
@@ -165,7 +167,7 @@ bool loadAssets() {
         }
     }
     // All three pictures are drawn in one palette; show the window in it.
-    set_palette(spritePalette);
+    platformShowPalette(spritePalette);
     return true;
 }
 

@@ -4,8 +4,8 @@
 //   xprobe shot WINDOW FILE.ppm      the window's pixels as a binary PPM
 //   xprobe watch SECONDS [WxH [MS]]  waits for a mapped window of that size (320x300),
 //                                    then looks at it every MS milliseconds (2) and
-//                                    prints "millis hash" each time its picture
-//                                    changes (monotonic clock)
+//                                    prints "millis hash lit" each time its picture
+//                                    changes (monotonic clock; lit: pixels not black)
 //   xprobe close WINDOW              sends WM_DELETE_WINDOW, as a window manager's
 //                                    close button does
 #include <X11/Xatom.h>
@@ -88,6 +88,15 @@ uint64_t pictureHash(XImage* img) {
     return h;
 }
 
+// How many pixels are not black.
+long litPixels(XImage* img) {
+    long lit = 0;
+    const unsigned long colour = img->red_mask | img->green_mask | img->blue_mask;
+    for (int y = 0; y < img->height; ++y)
+        for (int x = 0; x < img->width; ++x) lit += (XGetPixel(img, x, y) & colour) != 0;
+    return lit;
+}
+
 // One 8-bit colour channel of a true-colour pixel.
 unsigned char channel(unsigned long pixel, unsigned long mask) {
     if (!mask) return 0;
@@ -131,12 +140,12 @@ int watch(Display* d, double seconds) {
         XImage* img = grab(d, w);
         if (!img) break;
         uint64_t h = pictureHash(img);
-        XDestroyImage(img);
         if (first || h != last) {
-            std::printf("%.1f %016llx\n", (taken - start) / 1000.0,
-                        static_cast<unsigned long long>(h));
+            std::printf("%.1f %016llx %ld\n", (taken - start) / 1000.0,
+                        static_cast<unsigned long long>(h), litPixels(img));
             std::fflush(stdout);
         }
+        XDestroyImage(img);
         first = false;
         last = h;
         sleepMicros(pollMicros);

@@ -4,6 +4,8 @@
 TEST_TMP="$(mktemp -d "${TMPDIR:-/tmp}/driftwing-x.XXXXXX")"
 cleanup_x() {
     kill $(jobs -p) 2>/dev/null
+    sleep 0.2
+    kill -9 $(jobs -p) 2>/dev/null  # a game stuck in its shutdown once its display went
     wait 2>/dev/null
     rm -rf "$TEST_TMP"
 }
@@ -14,10 +16,10 @@ fail() {
     exit 1
 }
 
-# start_xvfb [SCREEN]: Xvfb on a free display (default screen 640x480x24); sets DISPLAY.
+# start_xvfb [SCREEN [OPTIONS]]: Xvfb on a free display (default screen 640x480x24); sets DISPLAY.
 start_xvfb() {
     exec {dfd}>"$TEST_TMP/display"
-    Xvfb -displayfd "$dfd" -screen 0 "${1:-640x480x24}" -nolisten tcp >"$TEST_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$dfd" -screen 0 "${1:-640x480x24}" "${@:2}" -nolisten tcp >"$TEST_TMP/xvfb.log" 2>&1 &
     exec {dfd}>&-
     for _ in $(seq 200); do
         [ -s "$TEST_TMP/display" ] && export DISPLAY=":$(head -n 1 "$TEST_TMP/display")" &&

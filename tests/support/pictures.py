@@ -49,6 +49,22 @@ def ppm_picture(path):
     return [[six(pixels[(y * w + x) * 3:(y * w + x) * 3 + 3]) for x in range(w)] for y in range(h)]
 
 
+def shrunk(picture, scale, left, top):
+    """The frame shown at (left, top) with every pixel an exact scale x scale block, back
+    at its own size; and what is wrong: a block of two colours, or anything but black
+    around the frame."""
+    frame = [row[left:left + WIDTH * scale:scale] for row in picture[top:top + HEIGHT * scale:scale]]
+    problems = ["the %dx%d block at (%d, %d) is not one colour" % (scale, scale, left + x * scale, top + y * scale)
+                for y in range(len(frame)) for x in range(len(frame[y]))
+                if any(picture[top + y * scale + i][left + x * scale:left + (x + 1) * scale] != [frame[y][x]] * scale
+                       for i in range(scale))][:1]
+    outside = [(x, y) for y, row in enumerate(picture) for x, colour in enumerate(row) if colour != (0, 0, 0)
+               and not (left <= x < left + WIDTH * scale and top <= y < top + HEIGHT * scale)]
+    if outside:
+        problems.append("%d pixels around the frame are not black, first at %s" % (len(outside), outside[0]))
+    return frame, problems
+
+
 def title_screen(data_dir, frame):
     """What the title screen shows beneath its score line: title frame 1 or 2 of
     data/main2.bmp, or (frame 0, the blink's blank frames) black with the banner."""
@@ -94,11 +110,15 @@ def title_problems(picture, data_dir, frame):
 
 
 if __name__ == "__main__":
-    # pictures.py title FRAME SHOT.ppm|SHOT.bmp DATA_DIR: is the shot that title screen?
+    # pictures.py title FRAME SHOT.ppm|SHOT.bmp DATA_DIR [SCALE LEFT TOP]: is the shot that
+    # title screen (as a window shows it at that scale and place, black around it)?
     import sys
-    _, _, frame, shot, data_dir = sys.argv
+    _, _, frame, shot, data_dir, *place = sys.argv
     picture = bmp_picture(shot, data_dir) if shot.endswith(".bmp") else ppm_picture(shot)
-    found = title_problems(picture, data_dir, int(frame))
+    found = []
+    if place:
+        picture, found = shrunk(picture, *(int(n) for n in place))
+    found += title_problems(picture, data_dir, int(frame))
     for problem in found:
         print("%s: %s" % (shot, problem), file=sys.stderr)
     sys.exit(1 if found else 0)

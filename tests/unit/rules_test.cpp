@@ -1,13 +1,15 @@
 // rules_test.cpp -- boundaries that play rarely lands on exactly: the hit and contact
-// boxes, level items, the score line's other digits, the pacer's choice of retrace wait
+// boxes, level items, the score line's other digits, the pacer's choice of wait, taps
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <set>
 #include <string>
 
+#include "shell/keys.h"
 #include "shell/pacer.h"
 #include "state/assets.h"
 #include "state/game_state.h"
@@ -69,12 +71,48 @@ TEST_F(Session, TheScoreLineShowsEachCounterInItsPlace) {
     EXPECT_EQ(cells.size(), 9u) << "nine different digits";
 }
 
-TEST(Pacer, KeepsOnlyARetraceWaitOfAbout60Hz) {
-    const std::pair<int64_t, bool> rows[] = {{0, false},          {15'799'999, false},
-                                             {15'800'000, true},  {16'666'667, true},
-                                             {17'600'000, true},  {17'600'001, false}};
-    for (const auto& [nanos, usable] : rows) EXPECT_EQ(FramePacer::retraceIsUsable(nanos), usable) << nanos;
-    FramePacer noWait;
-    noWait.chooseRetraceWait([] {});
-    EXPECT_FALSE(noWait.usesRetrace());
+// A pacer on a clock of the test's own, over a display whose retrace wait changes.
+namespace {
+int64_t simulated = 0;
+int64_t beat = 0;  // the display's retrace period; 0: a wait that does not wait
+int64_t simulatedNow() {
+    return simulated;
+}
+void simulatedSleep(int64_t until) {
+    simulated = std::max(simulated, until);
+}
+void simulatedRetrace() {
+    if (beat) simulated = (simulated / beat + 1) * beat;
+}
+}  // namespace
+
+TEST(Pacer, LeavesARetraceWaitThatDriftsFrom60HzWithinASecondAndKeeps60) {
+    const std::pair<int64_t, bool> rows[] = {{6'944'444, false},  {0, false}, {27'000'000, false},
+                                             {20'000'000, false}, {16'666'667, true}};
+    for (const auto& [later, kept] : rows) {
+        FramePacer pacer({simulatedNow, simulatedSleep});
+        simulated = 1'000'000'000;
+        beat = 16'666'667;
+        pacer.useRetraceWait(simulatedRetrace);
+        const int64_t start = simulated;
+        for (int frame = 1; frame <= 600; ++frame) {
+            if (frame == 301) beat = later;
+            pacer.wait();
+            simulated += 2'000'000;  // the frame's own work
+            if (frame == 300) {
+                EXPECT_TRUE(pacer.usesRetrace()) << "a 60 Hz display";
+            }
+            if (frame == 360) {
+                EXPECT_EQ(pacer.usesRetrace(), kept) << "a retrace every " << later << " ns";
+            }
+        }
+        EXPECT_NEAR(600 * 1e9 / (simulated - start), 60.0, 0.1) << "a retrace every " << later << " ns";
+    }
+}
+
+TEST(Keys, ATapBetweenTwoFramesIsDownInExactlyOneFrame) {
+    KeyLatch latch;
+    latch.press(HeldSpace);
+    EXPECT_EQ(latch.take(HeldLeft), HeldLeft | HeldSpace);
+    EXPECT_EQ(latch.take(HeldLeft), HeldLeft);
 }

@@ -1,0 +1,28 @@
+// keys.h -- the seven keys the game reads, as bits of the set held down in one frame
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+enum GameKey : uint32_t {
+    HeldEsc = 1u << 0,
+    HeldLeft = 1u << 1,
+    HeldRight = 1u << 2,
+    HeldUp = 1u << 3,
+    HeldDown = 1u << 4,
+    HeldSpace = 1u << 5,
+    HeldS = 1u << 6,
+};
+
+// Keys pressed since the frame last looked, so that a tap that goes down and up between
+// two frames still counts: the keyboard driver's thread notes each press as it comes,
+// and the next frame sees the key down, once.
+class KeyLatch {
+public:
+    void press(uint32_t keys) { pressed_.fetch_or(keys); }
+    // The keys of this frame: those held now and those tapped since the last call.
+    uint32_t take(uint32_t held) { return held | pressed_.exchange(0); }
+
+private:
+    std::atomic<uint32_t> pressed_{0};
+};

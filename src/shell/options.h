@@ -1,0 +1,42 @@
+// options.h -- what the player chooses around the game: the command line and the settings file
+#pragma once
+
+#include <string>
+
+// How the window shows the game.
+struct DisplayChoice {
+    int scale = 0;            // each game pixel as a scale x scale block, 1..8; 0: the
+                              // largest that fits the desktop comfortably
+    bool fullscreen = false;  // the whole desktop, the frame centred at the largest scale
+};
+
+struct CommandLine {
+    DisplayChoice display;
+    bool displayGiven = false;  // --scale, --fullscreen or --window was given
+};
+
+constexpr int largestScale = 8;
+
+// Called by main before anything else. Returns -1 when the game is to run, otherwise the
+// exit code: 0 after --help or --version, 2 after one usage line on standard error.
+int readCommandLine(int argc, char** argv, CommandLine& commandLine);
+
+// The settings file: $XDG_CONFIG_HOME/driftwing/settings.cfg (or ~/.config/driftwing/),
+// %APPDATA%\Driftwing\settings.cfg on Windows; empty when there is no such place.
+std::string settingsPath();
+
+// The choice remembered in the settings file; the defaults where the file is missing,
+// unreadable or damaged. Both need the library installed.
+DisplayChoice loadDisplayChoice();
+
+// Remembers the choice for the next start; a file that cannot be written is skipped.
+void saveDisplayChoice(const DisplayChoice& choice);
+
+// The largest whole scale whose window fits in 90 % of the desktop's width and 85 % of
+// its height (at least 1).
+int fittingScale(int desktopWidth, int desktopHeight);
+
+// Called by main before start-up: what the window platform is to do. Once the library
+// is up it takes the command line's display choice over the remembered one, and
+// remembers that in turn.
+void useCommandLine(const CommandLine& commandLine);

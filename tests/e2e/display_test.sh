@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# display_test.sh -- how the real game's window shows the frame, on a 1024 x 768 screen:
+# an unknown option, black until the first title picture, --scale 2 with every pixel
+# doubled, F11 into fullscreen (scale 2, centred, black around) and back, P freezing a
+# game and letting it go on, and the settings file written, read back and, damaged, ignored.
+#
+#   display_test.sh GAME DATA_DIR XPROBE
+set -uo pipefail
+GAME="$(realpath "$1")"
+DATA="$(realpath "$2")"
+XPROBE="$3"
+HERE="$(cd "$(dirname "$0")" && pwd)"
+source "$HERE/xvfb_lib.sh"
+mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
+ln -s "$DATA" "$TEST_TMP/game/data"
+use_alsa "$TEST_TMP/home" null
+SETTINGS="$TEST_TMP/home/.config/driftwing/settings.cfg"
+shot() { "$XPROBE" shot "$1" "$TEST_TMP/$2.ppm"; }
+is_title() { python3 "$HERE/../support/pictures.py" title 1 "$TEST_TMP/$1.ppm" "$DATA" "${@:2}"; }
+
+# start SIZE [OPTIONS]: the game with the options; its window of that size in $window.
+start() {
+    (cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$GAME" "${@:2}") 2>"$TEST_TMP/err" &
+    game=$!
+    window=$(wait_for_window 10 "$1") || fail "${*:2}: no $1 window: $(xwininfo -root -children | grep '+0+0')"
+}
+quit() {
+    hold_key "$window" Escape
+    wait_for_exit "$game" 3 || fail "Escape: exit $?"
+}
+
+"$GAME" --scale 9 2>"$TEST_TMP/usage" >/dev/null
+[ $? -eq 2 ] && grep -qx "usage: driftwing .*" "$TEST_TMP/usage" && [ "$(wc -l <"$TEST_TMP/usage")" -eq 1 ] ||
+    fail "an unknown option: not exit 2 with one usage line: $(cat "$TEST_TMP/usage")"
+start_xvfb 1024x768x24 -br
+xwininfo -root -children | grep -q ' [0-9]*x[0-9]*+' && fail "a window opened for an unknown option"
+
+# Until the title, the window is black: the first picture that is not lasts as a title does.
+"$XPROBE" watch 2 640x600 >"$TEST_TMP/watch.txt" &
+watch=$!
+start 640x600 --scale 2
+wait "$watch"
+awk 'lit != "" && next_at == "" { next_at = $1 } lit == "" && $3 > 0 { lit = $1 }
+     END { exit !(lit != "" && (next_at == "" || next_at - lit >= 1000)) }' "$TEST_TMP/watch.txt" ||
+    fail "a picture other than black before the title: $(cat "$TEST_TMP/watch.txt")"
+shot "$window" scaled && is_title scaled 2 0 0 || fail "--scale 2"
+grep -q "scale = 2" "$SETTINGS" && grep -q "fullscreen = no" "$SETTINGS" || fail "settings: $(cat "$SETTINGS")"
+
+hold_key "$window" F11
+window=$(wait_for_window 5 1024x768) || fail "F11: no fullscreen window"
+sleep 0.3
+shot "$window" full && is_title full 2 192 84 || fail "fullscreen"
+xwininfo -id "$window" | grep -q 'Absolute upper-left X:  0' || fail "fullscreen is not at the corner"
+grep -q "fullscreen = yes" "$SETTINGS" || fail "fullscreen is not remembered"
+hold_key "$window" F11
+window=$(wait_for_window 5 640x600) || fail "F11 again: no 640x600 window"
+
+hold_key "$window" s
+sleep 0.3
+hold_key "$window" p
+sleep 0.2
+shot "$window" paused1
+sleep 1
+shot "$window" paused2
+cmp -s "$TEST_TMP/paused1.ppm" "$TEST_TMP/paused2.ppm" || fail "the picture moved while paused"
+hold_key "$window" p
+sleep 0.5
+shot "$window" resumed
+cmp -s "$TEST_TMP/paused2.ppm" "$TEST_TMP/resumed.ppm" && fail "P again did not let the game go on"
+quit
+
+start 320x300 --scale 1
+quit
+start 320x300
+quit
+printf '\x00\xff[display\nscale = 99\n\x01fullscreen\n' >"$SETTINGS"
+start 640x600
+quit
+echo "the window's display: ok"
