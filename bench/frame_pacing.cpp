@@ -1,17 +1,24 @@
-// frame_pacing.cpp -- how evenly the real window's frame loop keeps its 60 frames a second
+// frame_pacing.cpp -- how evenly the real window's frame loop keeps its 60 frames a second,
+// and what showing a frame costs the game's thread
 //
-// Opens the game's own window (run it from a folder holding data/, on an X display),
-// runs the title screen for a number of frames (600 unless given) and prints the
-// median, 99th percentile and extremes of the frame interval on the monotonic clock,
-// and which wait the pacer relies on. Two series: "released", the ends of the pacer's
+//   driftwing-frame-pacing [FRAMES [play] [GAME OPTIONS...]]
+//
+// Opens the game's own window (run it from a folder holding data/, on an X display)
+// with the game's options (--scale, --fullscreen), runs a number of frames (600 unless
+// given) of the title screen, or with "play" of games with S and Space held throughout
+// (the whole picture moves in every frame), and prints the median, 99th percentile and
+// extremes of the frame interval on the monotonic clock, and of the present step. Two series: "released", the ends of the pacer's
 // waits (how well the pacer keeps time), and "shown", the ends of whole frames, after
 // the copy to the window and the keyboard poll (what reaches the player).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "shell/frame.h"
+#include "shell/keys.h"
+#include "shell/options.h"
 #include "shell/pacer.h"
 #include "shell/platform.h"
 
@@ -20,8 +27,21 @@ namespace {
 std::vector<int64_t> waitEnds;
 
 void timedWaitRetrace() {
-    windowPlatform.waitRetrace();
+    windowPlatform.waitRetrace.call();
     waitEnds.push_back(monotonicNanos());
+}
+
+// How long each copy to the screen takes on the game's thread.
+std::vector<int64_t> presents;
+void timedPresent(BITMAP* frame) {
+    const int64_t start = monotonicNanos();
+    windowPlatform.present.call(frame);
+    presents.push_back(monotonicNanos() - start);
+}
+
+uint32_t playingKeys() {
+    windowPlatform.pollKeys.call();
+    return HeldS | HeldSpace;
 }
 
 double millis(int64_t nanos) {
@@ -53,20 +73,24 @@ void report(const char* what, std::vector<int64_t> intervals) {
 int main(int argc, char** argv) {
     int frames = argc > 1 ? std::atoi(argv[1]) : 600;
     if (frames < 2) frames = 2;
+    const bool play = argc > 2 && std::string(argv[2]) == "play";
+    CommandLine options;
+    const int first = play ? 2 : 1;  // the game's options follow
+    if (readCommandLine(argc - first, argv + first, options) >= 0) return 2;
+    useCommandLine(options);
 
-    // The real window, with the end of each retrace wait noted.
+    // The real window, with the end of each retrace wait and each present timed.
     static Platform timed = windowPlatform;
     timed.waitRetrace = timedWaitRetrace;
+    timed.present = timedPresent;
+    if (play) timed.pollKeys = playingKeys;
     usePlatform(timed);
     if (int failure = startUp()) return failure;
-
-    // What the window platform measured of the driver's retrace wait at start-up, and
-    // whether it kept it.
-    const FramePacer& pacer = windowFramePacer();
 
     std::vector<int64_t> intervals;
     intervals.reserve(frames);
     waitEnds.reserve(frames + 1);
+    presents.reserve(frames + 1);
     runFrame();  // the first frame starts the pacer's schedule
     int64_t last = monotonicNanos();
     for (int i = 0; i < frames; ++i) {
@@ -74,18 +98,20 @@ int main(int argc, char** argv) {
         int64_t now = monotonicNanos();
         intervals.push_back(now - last);
         last = now;
-        if (quit || platformCloseRequested()) break;
+        if (quit || platformBetweenFrames(false)) break;
     }
     shutdownAssets();
 
     std::vector<int64_t> released;
     for (size_t i = 1; i < waitEnds.size(); ++i) released.push_back(waitEnds[i] - waitEnds[i - 1]);
 
-    std::printf("retrace wait      %.2f ms a call: %s\n", millis(pacer.measuredRetraceNanos()),
-                pacer.usesRetrace() ? "kept (the driver waits for the retrace)"
-                                    : "not a 60 Hz wait; the pacer sleeps to clock deadlines");
     std::printf("target interval   %.3f ms\n", millis(FramePacer::framePeriod));
     report("frame released", released);
+    std::sort(presents.begin(), presents.end());
+    if (!presents.empty())
+        std::printf("present step      %zu frames: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                    presents.size(), millis(percentile(presents, 0.5)), millis(percentile(presents, 0.99)),
+                    millis(presents.back()));
     report("frame shown", intervals);
     return 0;
 }
