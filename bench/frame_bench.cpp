@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "key_script.h"
+#include "shell/key_script.h"
 #include "shell/frame.h"
 #include "shell/headless.h"
 #include "shell/platform.h"

@@ -5,30 +5,21 @@
 #include <string>
 #include <string_view>
 
-#include "key_script.h"
 #include "shell/headless.h"
+#include "shell/key_script.h"
 
 namespace {
 constexpr uint32_t allKeys = HeldEsc | HeldLeft | HeldRight | HeldUp | HeldDown | HeldSpace | HeldS;
-
-const char* const keyNames[] = {"ESC", "LEFT", "RIGHT", "UP", "DOWN", "SPACE", "S"};
 
 void require(bool condition) {
     if (!condition) std::abort();
 }
 
-// Writes a script line back as text in the reader's own syntax.
+// Writes a script line back as a recording writes it.
 std::string lineText(const KeyScriptLine& line) {
-    std::string text = std::to_string(line.count) + ' ';
-    if (line.keys == 0) return text + "-\n";
-    bool first = true;
-    for (int bit = 0; bit < 7; ++bit) {
-        if (!(line.keys & (1u << bit))) continue;
-        if (!first) text += '+';
-        text += keyNames[bit];
-        first = false;
-    }
-    return text + '\n';
+    char keys[32];
+    writeKeyNames(line.keys, keys);
+    return std::to_string(line.count) + ' ' + keys + '\n';
 }
 }  // namespace
 

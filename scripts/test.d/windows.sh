@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # windows.sh -- the Windows package played under Wine on a private X server: title frame 1
 # pixel for pixel with the score line, the blink at 60 frames a second, S starting a
-# game, Escape quitting with 0; then --scale 2, every pixel doubled. Builds the package with scripts/windows; installs Wine
+# game, Escape quitting with 0; then --scale 2, every pixel doubled. The first game is
+# recorded and must verify with the Linux replay runner, and a game recorded by the
+# Linux build must play out the same in driftwing.exe. Builds the package with scripts/windows; installs Wine
 # (its 32-bit half needs the i386 architecture, which it adds).
 source "$(dirname "$0")/../lib.sh"
 source "$ROOT/tests/e2e/xvfb_lib.sh"
@@ -43,7 +45,7 @@ play() {
     game=$!
     window=$(wait_for_window 60 "$1") || fail "no $1 window: $(cat "$TEST_TMP/game.log")"
 }
-play 320x300 --scale 1
+play 320x300 --scale 1 --record wine.keys
 
 # shows FRAME [SECONDS [SCALE]]: waits until the window shows that title screen (at that
 # scale), or ends 1; with no SECONDS it looks once.
@@ -89,7 +91,19 @@ for _ in 1 2 3; do
 done
 [ "$playing" = yes ] || fail "S did not start a game"
 quit
+"$ROOT/build/test/tools/replay/driftwing-replay" --data "$TEST_TMP/game" --verify "$TEST_TMP/game/wine.keys" ||
+    fail "the recording made under Wine does not verify on Linux: $(cat "$TEST_TMP/game/wine.keys")"
 play 640x600 --scale 2
 shows 1 30 2 || fail "--scale 2: $(cat "$TEST_TMP/why")"
 quit
+
+# A game recorded by the Linux build, played again by driftwing.exe.
+(cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$ROOT/build/test/driftwing" --scale 1 --record linux.keys) &
+game=$!
+window=$(wait_for_window 10) || fail "no window of the Linux game"
+hold_key "$window" s
+hold_key "$window" space 1
+quit
+play 320x300 --scale 1 --play linux.keys
+wait_for_exit "$game" 60 || fail "driftwing.exe --play of a Linux recording: exit $?: $(cat "$TEST_TMP/game.log")"
 echo "windows stage: passed in $(($(date +%s) - started)) s"

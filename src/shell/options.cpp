@@ -14,7 +14,9 @@
 #endif
 
 namespace {
-const char* const usage = "usage: driftwing [--scale N|auto] [--fullscreen | --window] [--help] [--version]\n";
+const char* const usage =
+    "usage: driftwing [--scale N|auto] [--fullscreen | --window] [--record FILE [--force] | --play FILE] "
+    "[--help] [--version]\n";
 
 // "auto" is 0; otherwise 1..largestScale, or -1 for anything else.
 int readScale(const char* text) {
@@ -29,7 +31,10 @@ void printHelp() {
                 "  --scale N|auto  show every pixel of the game as an N x N block, 1 to %d; auto (the\n"
                 "                  default) takes the largest that fits the desktop\n"
                 "  --fullscreen    fill the desktop, the game centred; F11 or Alt+Enter toggles\n"
-                "  --window        play in a window\n\n"
+                "  --window        play in a window\n"
+                "  --record FILE   write the keys of the game to FILE as it is played (--force: even\n"
+                "                  over an existing FILE)\n"
+                "  --play FILE     show a recorded game again, and check it plays out the same\n\n"
                 "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
                 "The scale and fullscreen choice are remembered in %s.\n",
                 usage, largestScale, settingsPath().empty() ? "no file (no home folder)" : settingsPath().c_str());
@@ -53,11 +58,25 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
         } else if (std::strcmp(arg, "--window") == 0 && !fullscreenGiven) {
             windowGiven = true;
             commandLine.display.fullscreen = false;
+        } else if (std::strcmp(arg, "--record") == 0 && i + 1 < argc && *argv[i + 1]) {
+            commandLine.recordPath = argv[++i];
+            continue;
+        } else if (std::strcmp(arg, "--play") == 0 && i + 1 < argc && *argv[i + 1]) {
+            commandLine.playPath = argv[++i];
+            continue;
+        } else if (std::strcmp(arg, "--force") == 0) {
+            commandLine.overwrite = true;
+            continue;
         } else {
             std::fputs(usage, stderr);
             return 2;
         }
         commandLine.displayGiven = true;
+    }
+    const bool recording = !commandLine.recordPath.empty(), playing = !commandLine.playPath.empty();
+    if ((recording && playing) || (commandLine.overwrite && !recording)) {
+        std::fputs(usage, stderr);
+        return 2;
     }
     return -1;
 }

@@ -2,6 +2,7 @@
 #include "state/game_state.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "state/assets.h"
 #include "state/cues.h"
@@ -20,6 +21,17 @@ void resetExplosion(Explosion& e) {
     e.tick = 0;
 }
 }  // namespace
+
+uint64_t gameStateDigest() {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&game);
+    uint64_t digest = 1469598103934665603ull;
+    for (size_t at = 0; at < sizeof game; at += sizeof(int32_t)) {
+        uint32_t field;
+        std::memcpy(&field, bytes + at, sizeof field);
+        for (int shift = 0; shift < 32; shift += 8) digest = (digest ^ (field >> shift & 0xff)) * 1099511628211ull;
+    }
+    return digest;
+}
 
 int32_t rowOfScroll(int32_t scrollY) {
     // The default floating-point rounding mode rounds halfway values to even.

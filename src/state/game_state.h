@@ -80,6 +80,9 @@ struct GameState {
     int32_t scoreDigits[scoreDigitCount];  // most significant first, each 0..9
 };
 
+// Every field is a 32-bit integer, none padded: 4524 of them.
+static_assert(sizeof(GameState) == 4524 * sizeof(int32_t));
+
 // The game's whole mutable state; zero-filled before start-up.
 extern GameState game;
 
@@ -89,6 +92,11 @@ bool initSession();
 
 // Called at start-up (mode 0) and by the S key on the title screen: readies a new game.
 void resetGame();
+
+// Every field of `game` in one 64-bit number (FNV-1a over the fields in order, each as
+// 4 little-endian bytes): the same on every platform for the same game. Recordings note
+// it so that a replay can show it came out the same.
+uint64_t gameStateDigest();
 
 // Converts scrollY into the first handled map row: nearest integer, halves to even.
 int32_t rowOfScroll(int32_t scrollY);

@@ -110,6 +110,19 @@ TEST(Pacer, LeavesARetraceWaitThatDriftsFrom60HzWithinASecondAndKeeps60) {
     }
 }
 
+// A recording notes the state as one digest: a change to any one field must change it.
+TEST(Recording, TheStateDigestCoversEveryField) {
+    std::memset(&game, 0, sizeof game);
+    std::set<uint64_t> digests{gameStateDigest()};
+    int32_t* fields = reinterpret_cast<int32_t*>(&game);
+    for (size_t i = 0; i < sizeof game / sizeof(int32_t); ++i) {
+        fields[i] = 1;
+        digests.insert(gameStateDigest());
+        fields[i] = 0;
+    }
+    EXPECT_EQ(digests.size(), sizeof game / sizeof(int32_t) + 1);
+}
+
 TEST(Keys, ATapBetweenTwoFramesIsDownInExactlyOneFrame) {
     KeyLatch latch;
     latch.press(HeldSpace);

@@ -2,7 +2,8 @@
 //
 // Runs headless: no window, no keyboard, no sound card. Each frame holds the keys the
 // script names, and the runner can write the whole game state after every frame
-// (a JSON line) and pictures of chosen frames (8-bit BMP files).
+// (a JSON line) and pictures of chosen frames (8-bit BMP files), and check a recording
+// made by the game: that the replayed game reaches every state the recording noted.
 #include <allegro.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,20 +19,22 @@
 #include <string>
 #include <vector>
 
-#include "key_script.h"
+#include "shell/key_script.h"
 #include "shell/frame.h"
 #include "shell/headless.h"
 #include "shell/platform.h"
 #include "state/assets.h"
+#include "state/game_state.h"
 #include "trace.h"
 
 namespace {
 constexpr int exitRan = 0;
 constexpr int exitStartUpFailed = 1;
+constexpr int exitDiffered = 1;  // --verify: the game came out different
 constexpr int exitBadInput = 2;
 
 const char* const usage =
-    "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... SCRIPT|-\n";
+    "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... [--verify] SCRIPT|-\n";
 
 struct Shot {
     int64_t frame;
@@ -44,6 +47,7 @@ struct Options {
     std::string tracePath;
     std::vector<Shot> shots;
     std::string scriptPath;
+    bool verify = false;  // compare the game with the state a recording noted
 };
 
 // Prints a message and returns the exit code for bad input.
@@ -121,6 +125,10 @@ int readOptions(int argc, char** argv, Options& options) {
             optionsEnded = true;
             continue;
         }
+        if (arg == "--verify") {
+            options.verify = true;
+            continue;
+        }
         bool takesValue = arg == "--data" || arg == "--trace" || arg == "--shot";
         if (!takesValue) return refuse("unknown option '" + arg + "'\n" + usage);
         if (i + 1 >= argc) return refuse("option " + arg + " needs a value\n" + usage);
@@ -178,12 +186,28 @@ bool takeShots(std::vector<Shot>& shots, int64_t frame) {
     return ok;
 }
 
+// The first state a recording noted that the replayed game did not reach.
+struct Verdict {
+    size_t next = 0;  // the next check to compare
+    int64_t frame = -1;
+    uint64_t noted = 0, reached = 0;
+};
+
+void compareState(const KeyScript& script, int64_t frame, Verdict& verdict) {
+    for (; verdict.next < script.checks.size() && script.checks[verdict.next].frame <= frame; ++verdict.next) {
+        const StateCheck& check = script.checks[verdict.next];
+        if (check.frame == frame && verdict.frame < 0 && check.digest != gameStateDigest())
+            verdict = {verdict.next, frame, check.digest, gameStateDigest()};
+    }
+}
+
 // The game, frame after frame, as long as the script holds keys. Returns whether
-// every picture and trace line was written.
-bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& shots) {
+// every picture and trace line was written; counts the frames played.
+bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& shots,
+               Verdict* verdict, int64_t& frame) {
     bool wantShots = !shots.empty();
     bool ok = true;
-    int64_t frame = 0;
+    frame = 0;
     if (trace) {
         trace->writeFrame(frame, pendingSounds, backBuffer, false);
         pendingSounds.clear();
@@ -199,6 +223,7 @@ bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& s
                 pendingSounds.clear();
             }
             if (wantShots) ok &= takeShots(shots, frame);
+            if (verdict) compareState(script, frame, *verdict);
             if (quit) return ok;
         }
     }
@@ -252,7 +277,9 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<TraceWriter> trace;
     if (traceFile) trace = std::make_unique<TraceWriter>(traceFile, backBuffer->w, backBuffer->h);
-    bool wrote = runScript(script, trace.get(), options.shots);
+    Verdict verdict;
+    int64_t frames = 0;
+    bool wrote = runScript(script, trace.get(), options.shots, options.verify ? &verdict : nullptr, frames);
     if (trace) trace->finish();
     shutdownAssets();
 
@@ -271,6 +298,21 @@ int main(int argc, char** argv) {
             wrote = false;
         }
     }
-    return wrote ? exitRan : exitBadInput;
+    if (!wrote) return exitBadInput;
+    if (options.verify && verdict.frame >= 0) {
+        std::fprintf(stderr,
+                     "driftwing-replay: this recording played out differently: frame %lld of %lld (the "
+                     "game's state is %016llx, the recording's %016llx)\n",
+                     static_cast<long long>(verdict.frame), static_cast<long long>(frames),
+                     static_cast<unsigned long long>(verdict.reached),
+                     static_cast<unsigned long long>(verdict.noted));
+        return exitDiffered;
+    }
+    if (options.verify && !script.ended)
+        std::fprintf(stderr,
+                     "driftwing-replay: note: %s has no closing state (cut short?): %zu noted states "
+                     "of its %lld frames checked\n",
+                     options.scriptPath.c_str(), script.checks.size(), static_cast<long long>(frames));
+    return exitRan;
 }
 END_OF_MAIN()

@@ -1,9 +1,10 @@
-// key_script.cpp -- reading a replay key script line by line
-#include "key_script.h"
+// key_script.cpp -- reading a key script or a recording line by line
+#include "shell/key_script.h"
 
+#include <cstring>
 #include <limits>
 
-#include "shell/headless.h"
+#include "shell/keys.h"
 
 namespace {
 struct KeyName {
@@ -74,7 +75,41 @@ bool readKeys(std::string_view word, uint32_t& keys, std::string& error) {
         word.remove_prefix(plus + 1);
     }
 }
+
+// A comment's state check: "frame N state DIGEST" or "end frame N state DIGEST".
+void readCheck(std::string_view comment, KeyScript& script) {
+    std::string_view rest = comment;
+    std::string_view word = nextWord(rest);
+    const bool end = word == "end";
+    if (end) word = nextWord(rest);
+    std::string_view frame = nextWord(rest), state = nextWord(rest), digest = nextWord(rest);
+    if (word != "frame" || state != "state" || digest.size() != 16 || !nextWord(rest).empty()) return;
+    StateCheck check{0, 0};
+    for (char c : frame) {
+        if (c < '0' || c > '9' || check.frame > (int64_t{1} << 50)) return;
+        check.frame = check.frame * 10 + (c - '0');
+    }
+    for (char c : digest) {
+        const char* hex = "0123456789abcdef";
+        const char* at = c ? std::strchr(hex, c) : nullptr;
+        if (!at) return;
+        check.digest = check.digest << 4 | static_cast<uint64_t>(at - hex);
+    }
+    if (frame.empty()) return;
+    script.checks.push_back(check);
+    script.ended = end;
+}
 }  // namespace
+
+void writeKeyNames(uint32_t keys, char* text) {
+    *text = '\0';
+    for (const KeyName& k : keyNames) {
+        if (!(keys & k.bit)) continue;
+        if (*text) std::strcat(text, "+");
+        std::strncat(text, k.name.data(), k.name.size());
+    }
+    if (!*text) std::strcpy(text, "-");
+}
 
 uint32_t keyOfName(std::string_view name) {
     for (const KeyName& k : keyNames) {
@@ -93,7 +128,10 @@ KeyScript parseKeyScript(std::string_view text) {
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
 
         size_t hash = line.find('#');
-        if (hash != std::string_view::npos) line = line.substr(0, hash);
+        if (hash != std::string_view::npos) {
+            readCheck(line.substr(hash + 1), script);
+            line = line.substr(0, hash);
+        }
         std::string_view rest = line;
         std::string_view countWord = nextWord(rest);
         if (countWord.empty()) continue;  // blank or comment only

@@ -1,0 +1,174 @@
+// recording.cpp -- writing the keys of every frame as a key script, and playing one back
+#include "shell/recording.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "shell/key_script.h"
+#include "shell/keys.h"
+#include "state/game_state.h"
+
+namespace {
+constexpr int64_t framesPerFlush = 60;   // a crash loses at most a second
+constexpr int64_t framesPerCheck = 600;  // the state noted every ten seconds
+
+const Platform* window = nullptr;
+int64_t frames = 0;  // frames played so far
+
+// Recording: the run of frames with the same keys not yet written.
+std::FILE* file = nullptr;
+std::string filePath;
+char fileBuffer[4096];  // the file's buffer, so that no write allocates in the frame loop
+uint32_t runKeys = 0;
+int64_t runLength = 0;
+
+void writeRun() {
+    if (runLength == 0) return;
+    char keys[32];
+    writeKeyNames(runKeys, keys);
+    std::fprintf(file, "%" PRId64 " %s\n", runLength, keys);
+    runLength = 0;
+}
+
+void writeCheck(const char* kind) {
+    std::fprintf(file, "# %sframe %" PRId64 " state %016" PRIx64 "\n", kind, frames, gameStateDigest());
+}
+
+uint32_t recordKeys() {
+    const uint32_t keys = window->pollKeys.call();
+    ++frames;
+    if (runLength > 0 && keys != runKeys) writeRun();
+    runKeys = keys;
+    ++runLength;
+    return keys;
+}
+
+bool recordBetweenFrames(bool gameInProgress) {
+    if (frames % framesPerFlush == 0) {
+        writeRun();
+        if (frames % framesPerCheck == 0) writeCheck("");
+        std::fflush(file);
+    }
+    return window->betweenFrames.call(gameInProgress);
+}
+
+// Playback: the recording's runs, where the next frame's keys come from, and the first
+// noted state the game did not reach.
+KeyScript recorded;
+size_t runAt = 0;
+int64_t usedOfRun = 0;
+int64_t recordedFrames = 0;
+size_t checkAt = 0;
+StateCheck differs{-1, 0};
+uint64_t differentDigest = 0;
+
+// Compares the game with what the recording noted after this frame, if anything.
+void checkState() {
+    for (; checkAt < recorded.checks.size() && recorded.checks[checkAt].frame <= frames; ++checkAt) {
+        const StateCheck& check = recorded.checks[checkAt];
+        if (check.frame == frames && differs.frame < 0 && check.digest != gameStateDigest()) {
+            differs = check;
+            differentDigest = gameStateDigest();
+        }
+    }
+}
+
+uint32_t playbackKeys() {
+    const bool quit = window->pollKeys.call() & HeldEsc;  // the real keyboard only quits
+    ++frames;
+    while (runAt < recorded.lines.size() && usedOfRun == recorded.lines[runAt].count) {
+        ++runAt;
+        usedOfRun = 0;
+    }
+    if (runAt == recorded.lines.size()) return HeldEsc;
+    ++usedOfRun;
+    return quit ? HeldEsc : recorded.lines[runAt].keys;
+}
+
+bool playbackBetweenFrames(bool gameInProgress) {
+    checkState();
+    return frames >= recordedFrames || window->betweenFrames.call(gameInProgress);
+}
+}  // namespace
+
+bool startRecording(const std::string& path, bool overwrite, std::string& why) {
+    if (!overwrite && (file = std::fopen(path.c_str(), "rb"))) {
+        std::fclose(file);
+        file = nullptr;
+        why = "it exists already (--force writes over it)";
+        return false;
+    }
+    file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        why = std::strerror(errno);
+        return false;
+    }
+    std::setvbuf(file, fileBuffer, _IOFBF, sizeof fileBuffer);
+    filePath = path;
+    std::fputs("# A game of Driftwing: driftwing --play FILE shows it again, driftwing-replay --verify FILE checks it\n",
+               file);
+    std::fflush(file);
+    return true;
+}
+
+void abandonRecording() {
+    std::fclose(file);
+    std::remove(filePath.c_str());
+}
+
+void finishRecording() {
+    writeRun();
+    writeCheck("end ");
+    std::fclose(file);
+}
+
+bool loadPlayback(const std::string& path, std::string& why) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (!(in && text << in.rdbuf())) {
+        why = errno ? std::strerror(errno) : "it cannot be read";
+        return false;
+    }
+    recorded = parseKeyScript(text.str());
+    if (!recorded.ok()) {
+        why = "line " + std::to_string(recorded.errorLine) + ": " + recorded.error;
+        return false;
+    }
+    for (const KeyScriptLine& line : recorded.lines) recordedFrames += line.count;
+    return true;
+}
+
+const Platform& recordingPlatform(const Platform& real) {
+    window = &real;
+    static Platform recording = real;
+    recording.pollKeys = recordKeys;
+    recording.betweenFrames = recordBetweenFrames;
+    return recording;
+}
+
+const Platform& playbackPlatform(const Platform& real) {
+    window = &real;
+    static Platform playback = real;
+    playback.pollKeys = playbackKeys;
+    playback.betweenFrames = playbackBetweenFrames;
+    return playback;
+}
+
+int finishPlayback() {
+    if (frames < recordedFrames) return 0;  // the player quit it early
+    checkState();
+    if (recorded.checks.empty()) {
+        std::fprintf(stderr, "driftwing: note: this recording notes no game state to check against\n");
+        return 0;
+    }
+    if (differs.frame < 0) return 0;
+    std::fprintf(stderr,
+                 "driftwing: this recording played out differently: frame %" PRId64 " of %" PRId64
+                 " (the game's state is %016" PRIx64 ", the recording's %016" PRIx64 ")\n",
+                 differs.frame, recordedFrames, differentDigest, differs.digest);
+    return 1;
+}

@@ -1,0 +1,34 @@
+// recording.h -- a game's keys written to a file as it is played, and a recorded game played again
+//
+// A recording is a key script (shell/key_script.h): one line for each run of frames with
+// the same keys, written out at least once a second so that a crash loses at most the
+// last second, the game state noted every ten seconds and after the last frame. Only
+// the game keys go into it; pausing, the window's scale and fullscreen do not change
+// the game and are left out.
+#pragma once
+
+#include <string>
+
+#include "shell/platform.h"
+
+// Called by main before the window opens: the file to record into, created now (an
+// existing one only with overwrite). False with the reason when it cannot be.
+bool startRecording(const std::string& path, bool overwrite, std::string& why);
+
+// Called by main before the window opens: the recording to play. False with the reason
+// when it cannot be read or is no key script.
+bool loadPlayback(const std::string& path, std::string& why);
+
+// The window platform with its keys recorded, or replaced by the recording's.
+const Platform& recordingPlatform(const Platform& window);
+const Platform& playbackPlatform(const Platform& window);
+
+// After the frame loop: writes the closing line and closes the file.
+void finishRecording();
+
+// Start-up failed: the file just created goes again.
+void abandonRecording();
+
+// After the frame loop: 0 when the recorded game played out the same (or the player
+// quit it early), otherwise 1 after saying where it went differently.
+int finishPlayback();

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# record_test.sh -- a game recorded through the real window (S, steering, fire, hits, a
+# loss, Escape) replays headless to the same state; with one key line changed it says
+# where it went differently; a recording killed mid-game still replays to where it was
+# cut; --play shows the recording for as long as it was played and ends with 0. A file
+# that is there already, or cannot be made, stops the game before any window opens.
+#
+#   record_test.sh GAME REPLAY DATA_DIR
+set -uo pipefail
+GAME="$(realpath "$1")"
+REPLAY="$(realpath "$2")"
+DATA="$(realpath "$3")"
+source "$(dirname "$0")/xvfb_lib.sh"
+mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
+ln -s "$DATA" "$TEST_TMP/game/data"
+use_alsa "$TEST_TMP/home" null
+verify() { "$REPLAY" --data "$DATA/.." --verify "$1" 2>"$TEST_TMP/verify.err"; }
+start() {
+    (cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$GAME" "$@") 2>"$TEST_TMP/err" &
+    game=$!
+}
+
+: >"$TEST_TMP/taken.keys"
+"$GAME" --record "$TEST_TMP/taken.keys" 2>"$TEST_TMP/err"
+[ $? -eq 1 ] && grep -q "exists already" "$TEST_TMP/err" || fail "an existing file: $(cat "$TEST_TMP/err")"
+"$GAME" --record /nowhere/game.keys 2>"$TEST_TMP/err"
+[ $? -eq 1 ] && grep -q "^driftwing: cannot record into /nowhere/game.keys" "$TEST_TMP/err" ||
+    fail "a file that cannot be made: $(cat "$TEST_TMP/err")"
+
+start_xvfb
+start --record "$TEST_TMP/game.keys" --force
+window=$(wait_for_window) || fail "no window: $(cat "$TEST_TMP/err")"
+hold_key "$window" s
+sleep 2.5  # an idle game is lost to a diver in about two seconds
+hold_key "$window" s
+xdotool keydown space
+hold_key "$window" Left 0.5
+hold_key "$window" Right 0.3
+sleep 1.5
+xdotool keyup space
+hold_key "$window" Escape
+wait_for_exit "$game" 3 || fail "recording: no exit 0 after Escape: $(cat "$TEST_TMP/err")"
+grep -q "SPACE" "$TEST_TMP/game.keys" && grep -q "^# end frame [0-9]* state [0-9a-f]*$" "$TEST_TMP/game.keys" ||
+    fail "the recording: $(cat "$TEST_TMP/game.keys")"
+verify "$TEST_TMP/game.keys" || fail "the recording does not verify: $(cat "$TEST_TMP/verify.err")"
+frames=$(awk '/^# end frame/ { print $4 }' "$TEST_TMP/game.keys")
+# Another key in one line: the same frames, a different game.
+awk '!done && / SPACE$/ { $2 = "UP+SPACE"; done = 1 } { print }' "$TEST_TMP/game.keys" >"$TEST_TMP/changed.keys"
+verify "$TEST_TMP/changed.keys"
+[ $? -eq 1 ] && grep -q "played out differently: frame [0-9]* of $frames" "$TEST_TMP/verify.err" ||
+    fail "a changed recording: $(cat "$TEST_TMP/verify.err")"
+
+start --record "$TEST_TMP/cut.keys"
+window=$(wait_for_window) || fail "no window: $(cat "$TEST_TMP/err")"
+hold_key "$window" s
+sleep 2
+kill -9 "$game"
+verify "$TEST_TMP/cut.keys" && grep -q "has no closing state" "$TEST_TMP/verify.err" &&
+    [ "$(awk '$1 ~ /^[0-9]+$/ { n += $1 } END { print n }' "$TEST_TMP/cut.keys")" -ge 60 ] ||
+    fail "a recording cut short: $(cat "$TEST_TMP/verify.err") $(cat "$TEST_TMP/cut.keys")"
+
+start --play "$TEST_TMP/game.keys"
+began=$(date +%s%N)
+wait_for_exit "$game" 30 || fail "--play: exit $?: $(cat "$TEST_TMP/err")"
+took=$((($(date +%s%N) - began) / 1000000))
+[ "$took" -ge $((frames * 1000 / 60 * 9 / 10)) ] || fail "--play took $took ms for $frames frames"
+echo "recordings: ok"
