@@ -1,30 +1,42 @@
 #!/usr/bin/env bash
-# package.sh -- the Debian package: built from the tests' build, checked for what it needs
-# and holds, installed with apt-get, found on PATH with every library it links, removed
-# again with nothing of it left.
+# package.sh -- the Debian package as a distribution's reviewer checks it: built from the
+# tests' build, lintian without an error or a warning, the software-centre metadata and
+# the desktop entry valid, the manual page rendering; then installed with apt-get, the
+# game started from another folder with an argument it understands and quit, its page
+# found by man, and the package removed with nothing of it left.
 source "$(dirname "$0")/../lib.sh"
-ensure_packages dpkg-dev file desktop-file-utils
+ensure_packages dpkg-dev file desktop-file-utils lintian appstream man-db xvfb xdotool x11-utils
+source "$ROOT/tests/e2e/xvfb_lib.sh"
+set +e
 BUILD="${PACKAGE_BUILD_DIR:-$ROOT/build/test}"
-configure_and_build "$BUILD" >/dev/null
+configure_and_build "$BUILD" >/dev/null || fail "the build"
 rm -f "$BUILD"/driftwing_*.deb
-(cd "$BUILD" && cpack -G DEB >/dev/null)
+(cd "$BUILD" && cpack -G DEB >/dev/null) || fail "cpack"
 deb=$(ls "$BUILD"/driftwing_*.deb)
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>/dev/null || fail "lintian: $(lintian "$deb" 2>&1)"
+appstreamcli validate --no-net "$ROOT/packaging/io.github.driftwing.Driftwing.metainfo.xml" >"$TEST_TMP/as" ||
+    fail "the metainfo: $(cat "$TEST_TMP/as")"
+desktop-file-validate "$ROOT/packaging/io.github.driftwing.Driftwing.desktop" || fail "the desktop entry"
+[ -z "$(MANWIDTH=80 man --warnings -l "$ROOT/packaging/driftwing.6" 2>&1 >/dev/null)" ] || fail "the manual page"
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'liballegro4\.4' <<<"$depends" && ! grep -q sndfile <<<"$depends" ||
     fail "Depends should name the Allegro runtime and not the sound-file library: $depends"
-files=$(dpkg-deb -c "$deb" | awk '{ print substr($6, 2) }' | grep -v '/$')
-for f in /usr/bin/driftwing /usr/share/games/driftwing/driftwing /usr/share/applications/driftwing.desktop \
-         /usr/share/icons/hicolor/64x64/apps/driftwing.png /usr/share/games/driftwing/data/{main,back,main2}.bmp \
-         /usr/share/games/driftwing/data/{effect,fall,gmsong}.wav; do
-    grep -qx "$f" <<<"$files" || fail "the package lacks $f"
-done
 
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null
-[ "$(command -v driftwing)" = /usr/bin/driftwing ] || fail "driftwing is not on PATH"
-desktop-file-validate /usr/share/applications/driftwing.desktop || fail "the desktop entry"
-! ldd /usr/share/games/driftwing/driftwing | grep 'not found' || fail "libraries not found"
-as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q driftwing >/dev/null
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null || fail "apt-get install"
+# A user's PATH has /usr/games (root's may not).
+export PATH="$PATH:/usr/games"
+[ "$(command -v driftwing)" = /usr/games/driftwing ] || fail "driftwing is not in /usr/games"
+man -w driftwing | grep -q "/usr/share/man/man6/driftwing.6.gz" || fail "man does not find driftwing(6)"
+start_xvfb 1024x768x24
+mkdir -p "$TEST_TMP/elsewhere"
+(cd "$TEST_TMP/elsewhere" && HOME="$TEST_TMP" exec driftwing --scale 1) 2>"$TEST_TMP/err" &
+game=$!
+window=$(wait_for_window) || fail "the installed game: no 320x300 window: $(cat "$TEST_TMP/err")"
+hold_key "$window" Escape
+wait_for_exit "$game" 5 || fail "the installed game: no exit 0 after Escape: $(cat "$TEST_TMP/err")"
+
+files=$(dpkg -L driftwing | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q driftwing >/dev/null || fail "apt-get remove"
 for f in $files; do [ ! -e "$f" ] || fail "$f is left after removing the package"; done
 echo "package: ok"

@@ -8,11 +8,13 @@
 #include "shell/options.h"
 #include "shell/platform.h"
 #include "shell/recording.h"
+#include "state/assets.h"
 
 int main(int argc, char** argv) {
     CommandLine commandLine;
     if (int exitCode = readCommandLine(argc, argv, commandLine); exitCode >= 0) return exitCode;
     useCommandLine(commandLine);
+    useAssetFolder(findDataFolder(commandLine.dataDir));
     const bool recording = !commandLine.recordPath.empty(), playing = !commandLine.playPath.empty();
     std::string why;
     if (recording && !startRecording(commandLine.recordPath, commandLine.overwrite, why)) {

@@ -2,6 +2,11 @@
 #include "shell/options.h"
 
 #include <allegro.h>
+#ifdef ALLEGRO_WINDOWS
+#include <winalleg.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +21,7 @@
 namespace {
 const char* const usage =
     "usage: driftwing [--scale N|auto] [--fullscreen | --window] [--record FILE [--force] | --play FILE] "
-    "[--help] [--version]\n";
+    "[--data DIR] [--help] [--version]\n";
 
 // "auto" is 0; otherwise 1..largestScale, or -1 for anything else.
 int readScale(const char* text) {
@@ -34,7 +39,8 @@ void printHelp() {
                 "  --window        play in a window\n"
                 "  --record FILE   write the keys of the game to FILE as it is played (--force: even\n"
                 "                  over an existing FILE)\n"
-                "  --play FILE     show a recorded game again, and check it plays out the same\n\n"
+                "  --play FILE     show a recorded game again, and check it plays out the same\n"
+                "  --data DIR      read the game's files from DIR/data\n\n"
                 "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
                 "The scale and fullscreen choice are remembered in %s.\n",
                 usage, largestScale, settingsPath().empty() ? "no file (no home folder)" : settingsPath().c_str());
@@ -64,6 +70,9 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
         } else if (std::strcmp(arg, "--play") == 0 && i + 1 < argc && *argv[i + 1]) {
             commandLine.playPath = argv[++i];
             continue;
+        } else if (std::strcmp(arg, "--data") == 0 && i + 1 < argc && *argv[i + 1]) {
+            commandLine.dataDir = argv[++i];
+            continue;
         } else if (std::strcmp(arg, "--force") == 0) {
             commandLine.overwrite = true;
             continue;
@@ -79,6 +88,36 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
         return 2;
     }
     return -1;
+}
+
+namespace {
+bool holdsGame(const std::string& folder) {
+    std::error_code failed;
+    return std::filesystem::is_regular_file(folder + "/data/main.bmp", failed);
+}
+
+// The folder the running program lies in (links followed), or empty.
+std::string programFolder() {
+#ifdef ALLEGRO_WINDOWS
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (length == 0 || length == sizeof path) return "";
+    return std::filesystem::path(std::string(path, length)).parent_path().string();
+#else
+    std::error_code failed;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failed);
+    return failed ? "" : self.parent_path().string();
+#endif
+}
+}  // namespace
+
+std::string findDataFolder(const std::string& given) {
+    if (!given.empty() || holdsGame(".")) return given;
+    const std::string program = programFolder();
+    for (const std::string& folder : {program, program + "/../share/games/driftwing"}) {
+        if (!program.empty() && holdsGame(folder)) return folder;
+    }
+    return "";
 }
 
 std::string settingsPath() {

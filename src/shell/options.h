@@ -16,6 +16,7 @@ struct CommandLine {
     std::string recordPath;     // --record FILE: the game's keys written to FILE
     bool overwrite = false;     // --force: an existing FILE is written over
     std::string playPath;       // --play FILE: a recorded game shown again
+    std::string dataDir;        // --data DIR: the folder holding data/
 };
 
 constexpr int largestScale = 8;
@@ -23,6 +24,12 @@ constexpr int largestScale = 8;
 // Called by main before anything else. Returns -1 when the game is to run, otherwise the
 // exit code: 0 after --help or --version, 2 after one usage line on standard error.
 int readCommandLine(int argc, char** argv, CommandLine& commandLine);
+
+// The folder holding the game's data/: DIR of --data; else the working folder when its
+// data/ holds the game's files (as a game started in its own folder has always done);
+// else the program's own folder (a build, the Windows package); else the installed
+// place beside it, ../share/games/driftwing. Empty means the working folder.
+std::string findDataFolder(const std::string& given);
 
 // The settings file: $XDG_CONFIG_HOME/driftwing/settings.cfg (or ~/.config/driftwing/),
 // %APPDATA%\Driftwing\settings.cfg on Windows; empty when there is no such place.

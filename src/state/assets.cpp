@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "shell/platform.h"
 
@@ -26,6 +27,13 @@ PALETTE titlePalette;
 
 namespace {
 const char* lastFailure = nullptr;
+std::string folder;          // where data/ is; empty: the working folder
+std::string failedPath;      // the file that failed, as the game looked for it
+
+// A data file's path as the game opens it.
+std::string pathOf(const char* file) {
+    return folder.empty() ? file : folder + "/" + file;
+}
 
 // Largest picture side we accept; the biggest real asset is 1000 pixels wide.
 constexpr int32_t maxPictureSide = 4096;
@@ -54,14 +62,16 @@ long readHead(const char* path, unsigned char* head, size_t n, size_t* got) {
     return length;
 }
 
-BITMAP* loadPicture(const char* path, RGB* palette) {
-    if (!bmpFileIsReadable(path)) return nullptr;
-    return load_bmp(path, palette);
+BITMAP* loadPicture(const char* file, RGB* palette) {
+    const std::string path = pathOf(file);
+    if (!bmpFileIsReadable(path.c_str())) return nullptr;
+    return load_bmp(path.c_str(), palette);
 }
 
-SAMPLE* loadSound(const char* path) {
-    if (!wavFileIsReadable(path)) return nullptr;
-    return load_wav(path);
+SAMPLE* loadSound(const char* file) {
+    const std::string path = pathOf(file);
+    if (!wavFileIsReadable(path.c_str())) return nullptr;
+    return load_wav(path.c_str());
 }
 }  // namespace
 
@@ -161,7 +171,8 @@ bool loadAssets() {
                            shotSoundFile,   blastSoundFile, musicLoopFile};
     for (int i = 0; i < 6; ++i) {
         if (!handles[i]) {
-            lastFailure = files[i];
+            failedPath = pathOf(files[i]);
+            lastFailure = failedPath.c_str();
             releaseAssets();
             return false;
         }
@@ -169,6 +180,10 @@ bool loadAssets() {
     // All three pictures are drawn in one palette; show the window in it.
     platformShowPalette(spritePalette);
     return true;
+}
+
+void useAssetFolder(const std::string& dataFolder) {
+    folder = dataFolder;
 }
 
 const char* failedAsset() {

@@ -3,7 +3,10 @@
 
 #include <allegro.h>
 
-// Files, relative to the working directory, in load order.
+#include <string>
+
+// Files, relative to the folder that holds data/ (the working folder unless
+// useAssetFolder says otherwise), in load order.
 extern const char* const spriteSheetFile;
 extern const char* const backdropFile;
 extern const char* const titleSheetFile;
@@ -26,7 +29,10 @@ extern PALETTE titlePalette;   // filled by main2.bmp
 // remembered for failedAsset(), and false is returned.
 bool loadAssets();
 
-// The file whose load failed last, or nullptr.
+// Called before start-up: the folder holding data/; empty for the working folder.
+void useAssetFolder(const std::string& dataFolder);
+
+// The file whose load failed last, as the game looked for it, or nullptr.
 const char* failedAsset();
 
 // Checks that a file looks like a picture (or sound) the library can read in

@@ -14,11 +14,10 @@ source "$HERE/xvfb_lib.sh"
 mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
 check_title() { python3 "$HERE/../support/pictures.py" title "$@" "$DATA"; }
 
-# start_game [DATA]: the game in its own folder with data/ linked in and an empty home.
+# start_game [OPTIONS]: the game in its own folder with data/ linked in and an empty home.
+ln -s "$DATA" "$TEST_TMP/game/data"
 start_game() {
-    rm -f "$TEST_TMP/game/data"
-    ln -s "${1:-$DATA}" "$TEST_TMP/game/data"
-    (cd "$TEST_TMP/game" && exec env HOME="$TEST_TMP/home" "$GAME") >/dev/null 2>"$TEST_TMP/err" &
+    (cd "$TEST_TMP/game" && exec env HOME="$TEST_TMP/home" "$GAME" "$@") >/dev/null 2>"$TEST_TMP/err" &
     GAME_PID=$!
 }
 
@@ -32,8 +31,8 @@ expect_failure() {
 
 (unset DISPLAY && start_game && expect_failure "no display" "cannot start") || exit 1
 start_xvfb
-start_game "$TEST_TMP/nowhere"
-expect_failure "no data folder" "cannot load data/main.bmp"
+start_game --data "$TEST_TMP/nowhere"
+expect_failure "no data folder" "cannot load $TEST_TMP/nowhere/data/main.bmp"
 xwininfo -root -children | grep -q ' 320x300+' && fail "a window is left open after a failed start"
 
 use_alsa "$TEST_TMP/home" capture "$TEST_TMP/sound.wav"
