@@ -18,15 +18,18 @@ int main(int argc, char** argv) {
     const bool recording = !commandLine.recordPath.empty(), playing = !commandLine.playPath.empty();
     std::string why;
     if (recording && !startRecording(commandLine.recordPath, commandLine.overwrite, why)) {
-        std::fprintf(stderr, "driftwing: cannot record into %s: %s\n", commandLine.recordPath.c_str(), why.c_str());
+        std::fprintf(stderr, "driftwing: cannot record into %s: %s\n",
+                     commandLine.recordPath.c_str(), why.c_str());
         return 1;
     }
     if (playing && !loadPlayback(commandLine.playPath, why)) {
-        std::fprintf(stderr, "driftwing: cannot play %s: %s\n", commandLine.playPath.c_str(), why.c_str());
+        std::fprintf(stderr, "driftwing: cannot play %s: %s\n", commandLine.playPath.c_str(),
+                     why.c_str());
         return 1;
     }
     usePlatform(recording ? recordingPlatform(windowPlatform)
-                          : playing ? playbackPlatform(windowPlatform) : windowPlatform);
+                : playing ? playbackPlatform(windowPlatform)
+                          : windowPlatform);
     if (int failure = startUp(); failure != 0) {
         if (recording) abandonRecording();
         std::exit(failure);

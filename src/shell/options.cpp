@@ -1,4 +1,5 @@
-// options.cpp -- the command line, and the settings file read and written with the library's config functions
+// options.cpp -- the command line, and the settings file read and written with the library's config
+// functions
 #include "shell/options.h"
 
 #include <allegro.h>
@@ -20,7 +21,8 @@
 
 namespace {
 const char* const usage =
-    "usage: driftwing [--scale N|auto] [--fullscreen | --window] [--record FILE [--force] | --play FILE] "
+    "usage: driftwing [--scale N|auto] [--fullscreen | --window] [--record FILE [--force] | --play "
+    "FILE] "
     "[--data DIR] [--help] [--version]\n";
 
 // "auto" is 0; otherwise 1..largestScale, or -1 for anything else.
@@ -32,18 +34,20 @@ int readScale(const char* text) {
 }
 
 void printHelp() {
-    std::printf("%s\n"
-                "  --scale N|auto  show every pixel of the game as an N x N block, 1 to %d; auto (the\n"
-                "                  default) takes the largest that fits the desktop\n"
-                "  --fullscreen    fill the desktop, the game centred; F11 or Alt+Enter toggles\n"
-                "  --window        play in a window\n"
-                "  --record FILE   write the keys of the game to FILE as it is played (--force: even\n"
-                "                  over an existing FILE)\n"
-                "  --play FILE     show a recorded game again, and check it plays out the same\n"
-                "  --data DIR      read the game's files from DIR/data\n\n"
-                "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
-                "The scale and fullscreen choice are remembered in %s.\n",
-                usage, largestScale, settingsPath().empty() ? "no file (no home folder)" : settingsPath().c_str());
+    std::printf(
+        "%s\n"
+        "  --scale N|auto  show every pixel of the game as an N x N block, 1 to %d; auto (the\n"
+        "                  default) takes the largest that fits the desktop\n"
+        "  --fullscreen    fill the desktop, the game centred; F11 or Alt+Enter toggles\n"
+        "  --window        play in a window\n"
+        "  --record FILE   write the keys of the game to FILE as it is played (--force: even\n"
+        "                  over an existing FILE)\n"
+        "  --play FILE     show a recorded game again, and check it plays out the same\n"
+        "  --data DIR      read the game's files from DIR/data\n\n"
+        "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
+        "The scale and fullscreen choice are remembered in %s.\n",
+        usage, largestScale,
+        settingsPath().empty() ? "no file (no home folder)" : settingsPath().c_str());
 }
 }  // namespace
 
@@ -57,7 +61,8 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
         } else if (std::strcmp(arg, "--version") == 0) {
             std::printf("driftwing %s\n", DRIFTWING_VERSION);
             return 0;
-        } else if (std::strcmp(arg, "--scale") == 0 && i + 1 < argc && readScale(argv[i + 1]) >= 0) {
+        } else if (std::strcmp(arg, "--scale") == 0 && i + 1 < argc &&
+                   readScale(argv[i + 1]) >= 0) {
             commandLine.display.scale = readScale(argv[++i]);
         } else if (std::strcmp(arg, "--fullscreen") == 0 && !windowGiven) {
             commandLine.display.fullscreen = fullscreenGiven = true;

@@ -20,10 +20,11 @@ struct Platform {
     // Start-up steps up to the window. False when no window can be had (a one-line
     // reason has been printed on standard error).
     Entry<bool()> open;
-    Entry<void()> waitRetrace;       // paces the loop at 60 frames a second
-    Entry<void(BITMAP*)> present;    // shows the finished 320 x 300 frame
-    Entry<uint32_t()> pollKeys;      // the game keys (GameKey bits) down in this frame
-    Entry<void(const char*, SAMPLE*, int, int, int, int)> playSample;  // cue, sample, volume, pan, frequency, loop
+    Entry<void()> waitRetrace;     // paces the loop at 60 frames a second
+    Entry<void(BITMAP*)> present;  // shows the finished 320 x 300 frame
+    Entry<uint32_t()> pollKeys;    // the game keys (GameKey bits) down in this frame
+    // Starts a sound: the cue's name, the sample, volume, pan, frequency, loop.
+    Entry<void(const char*, SAMPLE*, int, int, int, int)> playSample;
     Entry<void(const RGB*)> showPalette;  // the 256 colours the frame's pixels index
     // Called by the game's loop after each frame, with whether a game is in progress:
     // the keys that are about the window (fullscreen, pause) and the close button.

@@ -49,8 +49,8 @@ struct KeyBit {
     int scancode;
     GameKey bit;
 };
-constexpr KeyBit gameKeys[] = {{KEY_ESC, HeldEsc},     {KEY_LEFT, HeldLeft}, {KEY_RIGHT, HeldRight},
-                               {KEY_UP, HeldUp},       {KEY_DOWN, HeldDown}, {KEY_SPACE, HeldSpace},
+constexpr KeyBit gameKeys[] = {{KEY_ESC, HeldEsc}, {KEY_LEFT, HeldLeft}, {KEY_RIGHT, HeldRight},
+                               {KEY_UP, HeldUp},   {KEY_DOWN, HeldDown}, {KEY_SPACE, HeldSpace},
                                {KEY_S, HeldS}};
 // Keys about the window rather than the game, noted as they are pressed.
 constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
@@ -62,7 +62,7 @@ KeyLatch tappedKeys;
 FramePacer pacer;
 
 CommandLine commandLine;
-DisplayChoice choice;      // what the player asked for: settings, then the command line
+DisplayChoice choice;  // what the player asked for: settings, then the command line
 bool fullscreenNow = false;
 int scale = 1, originX = 0, originY = 0;  // the frame's size and place on the screen
 int screenDepth = 8;
@@ -73,13 +73,9 @@ uint32_t screenColours[256];  // screen pixel of each palette index
 bool redrawAll = true;
 int musicVoice = -1;
 
-void onCloseButton() {
-    closeButtonPressed = 1;
-}
+void onCloseButton() { closeButtonPressed = 1; }
 
-void onFocusLost() {
-    focusLost = true;
-}
+void onFocusLost() { focusLost = true; }
 
 // Called by the keyboard driver's thread for every key that goes down or up.
 void onKey(int scancode) {
@@ -97,8 +93,10 @@ void onKey(int scancode) {
 bool setMode(bool fullscreen) {
     int desktopWidth = 640, desktopHeight = 480;
     get_desktop_resolution(&desktopWidth, &desktopHeight);
-    int largest = fullscreen ? std::max(1, std::min(desktopWidth / frameWidth, desktopHeight / frameHeight))
-                             : choice.scale ? choice.scale : fittingScale(desktopWidth, desktopHeight);
+    int largest =
+        fullscreen ? std::max(1, std::min(desktopWidth / frameWidth, desktopHeight / frameHeight))
+        : choice.scale ? choice.scale
+                       : fittingScale(desktopWidth, desktopHeight);
     // The screen in the desktop's own pixel format, so that nothing converts it again.
     int depth = desktop_color_depth();
     if (depth != 15 && depth != 16) depth = 32;
@@ -135,9 +133,11 @@ void coverDesktop() {
     e.xclient.message_type = XInternAtom(display, "_NET_WM_STATE", False);
     e.xclient.format = 32;
     e.xclient.data.l[0] = 1;  // add
-    e.xclient.data.l[1] = static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
+    e.xclient.data.l[1] =
+        static_cast<long>(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False));
     e.xclient.data.l[3] = 1;
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(display);
 }
 constexpr bool retraceIsReal = false;  // the X11 driver's vsync() waits about 27 ms, for no retrace
@@ -163,11 +163,13 @@ bool openScreen(bool fullscreen) {
     if (canvas) destroy_bitmap(canvas);
     canvas = nullptr;
     if (!setMode(fullscreen) && !setMode(!fullscreen)) return false;
-    if (screenDepth != 8) canvas = create_bitmap_ex(screenDepth, frameWidth * scale, frameHeight * scale);
+    if (screenDepth != 8)
+        canvas = create_bitmap_ex(screenDepth, frameWidth * scale, frameHeight * scale);
     clear_to_color(screen, 0);
     if (fullscreenNow) coverDesktop();
     set_close_button_callback(onCloseButton);
-    if (set_display_switch_mode(SWITCH_BACKGROUND) == 0) set_display_switch_callback(SWITCH_OUT, onFocusLost);
+    if (set_display_switch_mode(SWITCH_BACKGROUND) == 0)
+        set_display_switch_callback(SWITCH_OUT, onFocusLost);
     void (*retraceWait)() = nullptr;
     if (retraceIsReal) retraceWait = [] { vsync(); };
     pacer.useRetraceWait(retraceWait);
@@ -205,9 +207,7 @@ bool open() {
     return true;
 }
 
-void waitRetrace() {
-    pacer.wait();
-}
+void waitRetrace() { pacer.wait(); }
 
 // One row of the frame into the canvas, every pixel widened to scale x scale.
 template <typename Pixel>
@@ -223,7 +223,8 @@ void enlargeRow(int y) {
         for (int i = 0; i < scale; ++i) *to++ = pixel;
     }
     for (int i = 1; i < scale; ++i)
-        std::memcpy(canvas->line[y * scale + i], canvas->line[y * scale], sizeof(Pixel) * frameWidth * scale);
+        std::memcpy(canvas->line[y * scale + i], canvas->line[y * scale],
+                    sizeof(Pixel) * frameWidth * scale);
 }
 
 // Only the rows that changed since the last frame are enlarged and sent to the screen.
@@ -278,7 +279,8 @@ void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency,
     if (musicVoice < 0) return;
     voice_set_volume(musicVoice, volume);
     voice_set_pan(musicVoice, pan);
-    voice_set_frequency(musicVoice, frequency == 1000 ? sample->freq : sample->freq * frequency / 1000);
+    voice_set_frequency(musicVoice,
+                        frequency == 1000 ? sample->freq : sample->freq * frequency / 1000);
     voice_set_playmode(musicVoice, PLAYMODE_LOOP);
     voice_start(musicVoice);
 }
@@ -330,14 +332,10 @@ bool betweenFrames(bool gameInProgress) {
     return closeButtonPressed != 0;
 }
 
-void leaveGraphics() {
-    set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
-}
+void leaveGraphics() { set_gfx_mode(GFX_TEXT, 0, 0, 0, 0); }
 }  // namespace
 
-void useCommandLine(const CommandLine& given) {
-    commandLine = given;
-}
+void useCommandLine(const CommandLine& given) { commandLine = given; }
 
 const Platform windowPlatform = {open,       waitRetrace, present,       pollKeys,
                                  playSample, showPalette, betweenFrames, leaveGraphics};

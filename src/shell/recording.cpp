@@ -35,7 +35,8 @@ void writeRun() {
 }
 
 void writeCheck(const char* kind) {
-    std::fprintf(file, "# %sframe %" PRId64 " state %016" PRIx64 "\n", kind, frames, gameStateDigest());
+    std::fprintf(file, "# %sframe %" PRId64 " state %016" PRIx64 "\n", kind, frames,
+                 gameStateDigest());
 }
 
 uint32_t recordKeys() {
@@ -68,7 +69,8 @@ uint64_t differentDigest = 0;
 
 // Compares the game with what the recording noted after this frame, if anything.
 void checkState() {
-    for (; checkAt < recorded.checks.size() && recorded.checks[checkAt].frame <= frames; ++checkAt) {
+    for (; checkAt < recorded.checks.size() && recorded.checks[checkAt].frame <= frames;
+         ++checkAt) {
         const StateCheck& check = recorded.checks[checkAt];
         if (check.frame == frames && differs.frame < 0 && check.digest != gameStateDigest()) {
             differs = check;
@@ -109,8 +111,10 @@ bool startRecording(const std::string& path, bool overwrite, std::string& why) {
     }
     std::setvbuf(file, fileBuffer, _IOFBF, sizeof fileBuffer);
     filePath = path;
-    std::fputs("# A game of Driftwing: driftwing --play FILE shows it again, driftwing-replay --verify FILE checks it\n",
-               file);
+    std::fputs(
+        "# A game of Driftwing: driftwing --play FILE shows it again, driftwing-replay --verify "
+        "FILE checks it\n",
+        file);
     std::fflush(file);
     return true;
 }
@@ -162,7 +166,8 @@ int finishPlayback() {
     if (frames < recordedFrames) return 0;  // the player quit it early
     checkState();
     if (recorded.checks.empty()) {
-        std::fprintf(stderr, "driftwing: note: this recording notes no game state to check against\n");
+        std::fprintf(stderr,
+                     "driftwing: note: this recording notes no game state to check against\n");
         return 0;
     }
     if (differs.frame < 0) return 0;

@@ -21,16 +21,25 @@ namespace {
 // (a new game whenever the title shows) and idle frames between.
 uint32_t keysOfFrame(int frame) {
     static const uint32_t cycle[] = {
-        HeldS | HeldSpace,    HeldSpace | HeldLeft,   HeldSpace | HeldRight | HeldUp,
-        HeldSpace | HeldDown, 0,                      HeldSpace | HeldLeft | HeldDown,
-        HeldRight,            HeldS,                  HeldSpace | HeldUp,
-        HeldLeft | HeldRight, HeldSpace,              0,
+        HeldS | HeldSpace,
+        HeldSpace | HeldLeft,
+        HeldSpace | HeldRight | HeldUp,
+        HeldSpace | HeldDown,
+        0,
+        HeldSpace | HeldLeft | HeldDown,
+        HeldRight,
+        HeldS,
+        HeldSpace | HeldUp,
+        HeldLeft | HeldRight,
+        HeldSpace,
+        0,
     };
     return cycle[frame / 23 % (sizeof cycle / sizeof cycle[0])];
 }
 
 void digest(uint64_t& h, const void* bytes, size_t size) {
-    for (size_t i = 0; i < size; ++i) h = (h ^ static_cast<const uint8_t*>(bytes)[i]) * 1099511628211ull;
+    for (size_t i = 0; i < size; ++i)
+        h = (h ^ static_cast<const uint8_t*>(bytes)[i]) * 1099511628211ull;
 }
 }  // namespace
 
@@ -68,10 +77,11 @@ TEST_F(Session, ShutdownAndAFailedStartUpKeepNothing) {
     shutdownAssets();
     EXPECT_EQ(liveAllocations(), live) << "blocks kept by a session";
 
-    const fs::path home = fs::current_path(), scratch = fs::temp_directory_path() /
-                                                       ("driftwing-" + std::to_string(getpid()));
+    const fs::path home = fs::current_path(),
+                   scratch = fs::temp_directory_path() / ("driftwing-" + std::to_string(getpid()));
     fs::create_directories(scratch / "data");
-    for (const char* f : {"main.bmp", "back.bmp"}) fs::copy(home / "data" / f, scratch / "data" / f);
+    for (const char* f : {"main.bmp", "back.bmp"})
+        fs::copy(home / "data" / f, scratch / "data" / f);
     fs::current_path(scratch);
     testing::internal::CaptureStderr();
     const long beforeFailure = liveAllocations();

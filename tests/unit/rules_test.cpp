@@ -24,9 +24,9 @@ TEST_F(Session, HitAndContactNeedACornerStrictlyInsideTheBox) {
         int dx, dy;
         bool hit, touch;
     };
-    const Row rows[] = {{0, 1, false, false},    {1, 0, false, false},  {1, 1, true, true},
-                        {21, 21, true, true},     {22, 1, false, true},  {1, 22, false, true},
-                        {41, 41, false, true},    {42, 1, false, false}, {1, 42, false, false}};
+    const Row rows[] = {{0, 1, false, false},  {1, 0, false, false},  {1, 1, true, true},
+                        {21, 21, true, true},  {22, 1, false, true},  {1, 22, false, true},
+                        {41, 41, false, true}, {42, 1, false, false}, {1, 42, false, false}};
     for (const Row& r : rows) {
         game.gameMode = Playing;
         game.scrollY = 0;
@@ -42,10 +42,18 @@ TEST_F(Session, HitAndContactNeedACornerStrictlyInsideTheBox) {
 }
 
 TEST(LevelItems, ReadLikeAtoiAndSaturate) {
-    const std::pair<const char*, int32_t> rows[] = {
-        {"", 0},          {"   12", 12},         {"12abc", 12},           {"abc", 0},
-        {"-7", -7},       {"+8", 8},            {"2147483647", INT_MAX}, {"99999999999", INT_MAX},
-        {"-2147483648", INT_MIN}, {"-99999999999", INT_MIN}, {" -0", 0}, {"+-3", 0}};
+    const std::pair<const char*, int32_t> rows[] = {{"", 0},
+                                                    {"   12", 12},
+                                                    {"12abc", 12},
+                                                    {"abc", 0},
+                                                    {"-7", -7},
+                                                    {"+8", 8},
+                                                    {"2147483647", INT_MAX},
+                                                    {"99999999999", INT_MAX},
+                                                    {"-2147483648", INT_MIN},
+                                                    {"-99999999999", INT_MIN},
+                                                    {" -0", 0},
+                                                    {"+-3", 0}};
     for (const auto& [text, value] : rows) {
         EXPECT_EQ(convertLevelItem(text, text + std::strlen(text)), value) << '"' << text << '"';
     }
@@ -64,7 +72,8 @@ TEST_F(Session, TheScoreLineShowsEachCounterInItsPlace) {
     for (int i = 0; i < 9; ++i) {
         std::string cell;
         for (int y = 0; y < 8; ++y)
-            for (int x = 56 + 10 * i; x < 64 + 10 * i; ++x) cell += char(getpixel(backBuffer, x, y));
+            for (int x = 56 + 10 * i; x < 64 + 10 * i; ++x)
+                cell += char(getpixel(backBuffer, x, y));
         EXPECT_NE(cell.find(char(15)), std::string::npos) << "digit " << i << " is blank";
         cells.insert(cell);
     }
@@ -75,20 +84,19 @@ TEST_F(Session, TheScoreLineShowsEachCounterInItsPlace) {
 namespace {
 int64_t simulated = 0;
 int64_t beat = 0;  // the display's retrace period; 0: a wait that does not wait
-int64_t simulatedNow() {
-    return simulated;
-}
-void simulatedSleep(int64_t until) {
-    simulated = std::max(simulated, until);
-}
+int64_t simulatedNow() { return simulated; }
+void simulatedSleep(int64_t until) { simulated = std::max(simulated, until); }
 void simulatedRetrace() {
     if (beat) simulated = (simulated / beat + 1) * beat;
 }
 }  // namespace
 
 TEST(Pacer, LeavesARetraceWaitThatDriftsFrom60HzWithinASecondAndKeeps60) {
-    const std::pair<int64_t, bool> rows[] = {{6'944'444, false},  {0, false}, {27'000'000, false},
-                                             {20'000'000, false}, {16'666'667, true}};
+    const std::pair<int64_t, bool> rows[] = {{6'944'444, false},
+                                             {0, false},
+                                             {27'000'000, false},
+                                             {20'000'000, false},
+                                             {16'666'667, true}};
     for (const auto& [later, kept] : rows) {
         FramePacer pacer({simulatedNow, simulatedSleep});
         simulated = 1'000'000'000;
@@ -106,7 +114,8 @@ TEST(Pacer, LeavesARetraceWaitThatDriftsFrom60HzWithinASecondAndKeeps60) {
                 EXPECT_EQ(pacer.usesRetrace(), kept) << "a retrace every " << later << " ns";
             }
         }
-        EXPECT_NEAR(600 * 1e9 / (simulated - start), 60.0, 0.1) << "a retrace every " << later << " ns";
+        EXPECT_NEAR(600 * 1e9 / (simulated - start), 60.0, 0.1)
+            << "a retrace every " << later << " ns";
     }
 }
 

@@ -20,17 +20,15 @@
 
 namespace {
 std::atomic<long> allocated{0}, freed{0};
-void onMalloc(const volatile void*, size_t) {
-    allocated.fetch_add(1, std::memory_order_relaxed);
-}
+void onMalloc(const volatile void*, size_t) { allocated.fetch_add(1, std::memory_order_relaxed); }
 void onFree(const volatile void* block) {
     if (block) freed.fetch_add(1, std::memory_order_relaxed);
 }
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
-extern "C" int __sanitizer_install_malloc_and_free_hooks(
-    void (*)(const volatile void*, size_t), void (*)(const volatile void*));
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*));
 namespace {
 const int hooksInstalled = __sanitizer_install_malloc_and_free_hooks(onMalloc, onFree);
 }
@@ -60,9 +58,7 @@ void* memalign(size_t alignment, size_t size) noexcept {
     onMalloc(nullptr, size);
     return __libc_memalign(alignment, size);
 }
-void* aligned_alloc(size_t alignment, size_t size) noexcept {
-    return memalign(alignment, size);
-}
+void* aligned_alloc(size_t alignment, size_t size) noexcept { return memalign(alignment, size); }
 int posix_memalign(void** result, size_t alignment, size_t size) noexcept {
     *result = memalign(alignment, size);
     return *result ? 0 : ENOMEM;
@@ -74,13 +70,9 @@ void free(void* block) noexcept {
 }
 #endif
 
-long allocationsSoFar() {
-    return allocated.load();
-}
+long allocationsSoFar() { return allocated.load(); }
 
-long liveAllocations() {
-    return allocated.load() - freed.load();
-}
+long liveAllocations() { return allocated.load() - freed.load(); }
 
 namespace {
 // The library, once per test binary, for memory bitmaps only.
