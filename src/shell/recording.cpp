@@ -146,20 +146,23 @@ bool loadPlayback(const std::string& path, std::string& why) {
     return true;
 }
 
-const Platform& recordingPlatform(const Platform& real) {
+namespace {
+// The real platform with its keys and its turn between frames taken over.
+const Platform& around(const Platform& real, uint32_t (*keys)(), bool (*between)(bool)) {
     window = &real;
-    static Platform recording = real;
-    recording.pollKeys = recordKeys;
-    recording.betweenFrames = recordBetweenFrames;
-    return recording;
+    static Platform taken = real;
+    taken.pollKeys = keys;
+    taken.betweenFrames = between;
+    return taken;
+}
+}  // namespace
+
+const Platform& recordingPlatform(const Platform& real) {
+    return around(real, recordKeys, recordBetweenFrames);
 }
 
 const Platform& playbackPlatform(const Platform& real) {
-    window = &real;
-    static Platform playback = real;
-    playback.pollKeys = playbackKeys;
-    playback.betweenFrames = playbackBetweenFrames;
-    return playback;
+    return around(real, playbackKeys, playbackBetweenFrames);
 }
 
 int finishPlayback() {

@@ -6,13 +6,10 @@
 #
 #   display_test.sh GAME DATA_DIR XPROBE
 set -uo pipefail
-GAME="$(realpath "$1")"
-DATA="$(realpath "$2")"
-XPROBE="$3"
 HERE="$(cd "$(dirname "$0")" && pwd)"
 source "$HERE/xvfb_lib.sh"
-mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
-ln -s "$DATA" "$TEST_TMP/game/data"
+game_folder "$1" "$2"
+XPROBE="$3"
 use_alsa "$TEST_TMP/home" null
 SETTINGS="$TEST_TMP/home/.config/driftwing/settings.cfg"
 shot() { "$XPROBE" shot "$1" "$TEST_TMP/$2.ppm"; }

@@ -6,16 +6,13 @@
 #
 #   game_test.sh GAME DATA_DIR XPROBE
 set -uo pipefail
-GAME="$(realpath "$1")"
-DATA="$(realpath "$2")"
-XPROBE="$3"
 HERE="$(cd "$(dirname "$0")" && pwd)"
 source "$HERE/xvfb_lib.sh"
-mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
+game_folder "$1" "$2"
+XPROBE="$3"
 check_title() { python3 "$HERE/../support/pictures.py" title "$@" "$DATA"; }
 
-# start_game [OPTIONS]: the game in its own folder with data/ linked in and an empty home.
-ln -s "$DATA" "$TEST_TMP/game/data"
+# start_game [OPTIONS]: the game in its own folder.
 start_game() {
     (cd "$TEST_TMP/game" && exec env HOME="$TEST_TMP/home" "$GAME" "$@") >/dev/null 2>"$TEST_TMP/err" &
     GAME_PID=$!

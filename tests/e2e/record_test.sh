@@ -7,12 +7,9 @@
 #
 #   record_test.sh GAME REPLAY DATA_DIR
 set -uo pipefail
-GAME="$(realpath "$1")"
-REPLAY="$(realpath "$2")"
-DATA="$(realpath "$3")"
 source "$(dirname "$0")/xvfb_lib.sh"
-mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
-ln -s "$DATA" "$TEST_TMP/game/data"
+game_folder "$1" "$3"
+REPLAY="$(realpath "$2")"
 use_alsa "$TEST_TMP/home" null
 verify() { "$REPLAY" --data "$DATA/.." --verify "$1" 2>"$TEST_TMP/verify.err"; }
 start() {

@@ -16,6 +16,15 @@ fail() {
     exit 1
 }
 
+# game_folder GAME DATA_DIR: $GAME and $DATA as absolute paths, a folder $TEST_TMP/game
+# for the game to start in with DATA_DIR linked in as its data/, and an empty home.
+game_folder() {
+    GAME="$(realpath "$1")"
+    DATA="$(realpath "$2")"
+    mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
+    ln -s "$DATA" "$TEST_TMP/game/data"
+}
+
 # start_xvfb [SCREEN [OPTIONS]]: Xvfb on a free display (default screen 640x480x24); sets DISPLAY.
 start_xvfb() {
     exec {dfd}>"$TEST_TMP/display"
