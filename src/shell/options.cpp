@@ -64,28 +64,24 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
         } else if (std::strcmp(arg, "--scale") == 0 && i + 1 < argc &&
                    readScale(argv[i + 1]) >= 0) {
             commandLine.display.scale = readScale(argv[++i]);
+            commandLine.scaleGiven = true;
         } else if (std::strcmp(arg, "--fullscreen") == 0 && !windowGiven) {
-            commandLine.display.fullscreen = fullscreenGiven = true;
+            commandLine.display.fullscreen = commandLine.fullscreenGiven = fullscreenGiven = true;
         } else if (std::strcmp(arg, "--window") == 0 && !fullscreenGiven) {
-            windowGiven = true;
             commandLine.display.fullscreen = false;
+            commandLine.fullscreenGiven = windowGiven = true;
         } else if (std::strcmp(arg, "--record") == 0 && i + 1 < argc && *argv[i + 1]) {
             commandLine.recordPath = argv[++i];
-            continue;
         } else if (std::strcmp(arg, "--play") == 0 && i + 1 < argc && *argv[i + 1]) {
             commandLine.playPath = argv[++i];
-            continue;
         } else if (std::strcmp(arg, "--data") == 0 && i + 1 < argc && *argv[i + 1]) {
             commandLine.dataDir = argv[++i];
-            continue;
         } else if (std::strcmp(arg, "--force") == 0) {
             commandLine.overwrite = true;
-            continue;
         } else {
             std::fputs(usage, stderr);
             return 2;
         }
-        commandLine.displayGiven = true;
     }
     const bool recording = !commandLine.recordPath.empty(), playing = !commandLine.playPath.empty();
     if ((recording && playing) || (commandLine.overwrite && !recording)) {

@@ -12,7 +12,8 @@ struct DisplayChoice {
 
 struct CommandLine {
     DisplayChoice display;
-    bool displayGiven = false;  // --scale, --fullscreen or --window was given
+    bool scaleGiven = false;       // --scale was given
+    bool fullscreenGiven = false;  // --fullscreen or --window was given
     std::string recordPath;     // --record FILE: the game's keys written to FILE
     bool overwrite = false;     // --force: an existing FILE is written over
     std::string playPath;       // --play FILE: a recorded game shown again

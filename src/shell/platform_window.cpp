@@ -191,8 +191,11 @@ bool open() {
         install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
     }
     set_window_title("");
-    choice = commandLine.displayGiven ? commandLine.display : loadDisplayChoice();
-    if (commandLine.displayGiven) saveDisplayChoice(choice);
+    // What the command line names overrides what was remembered, and is remembered in turn.
+    choice = loadDisplayChoice();
+    if (commandLine.scaleGiven) choice.scale = commandLine.display.scale;
+    if (commandLine.fullscreenGiven) choice.fullscreen = commandLine.display.fullscreen;
+    if (commandLine.scaleGiven || commandLine.fullscreenGiven) saveDisplayChoice(choice);
     if (!openScreen(choice.fullscreen)) {
         std::string reason = allegro_error;
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
