@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "shell/frame.h"
 #include "shell/keys.h"
@@ -88,39 +89,6 @@ void onKey(int scancode) {
         windowKeysPressed |= fullscreenAsked;
 }
 
-// The window or the desktop covered with the frame at a whole scale; false when the
-// display refuses.
-bool setMode(bool fullscreen) {
-    int desktopWidth = 640, desktopHeight = 480;
-    get_desktop_resolution(&desktopWidth, &desktopHeight);
-    int largest =
-        fullscreen ? std::max(1, std::min(desktopWidth / frameWidth, desktopHeight / frameHeight))
-        : choice.scale ? choice.scale
-                       : fittingScale(desktopWidth, desktopHeight);
-    // The screen in the desktop's own pixel format, so that nothing converts it again.
-    int depth = desktop_color_depth();
-    if (depth != 15 && depth != 16) depth = 32;
-
-    for (int s = largest; s >= 1; --s) {
-        const int width = fullscreen ? desktopWidth : frameWidth * s;
-        const int height = fullscreen ? desktopHeight : frameHeight * s;
-        for (int d : {depth, 8}) {
-            set_color_depth(d);
-            if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, width, height, 0, 0) != 0) continue;
-            scale = s;
-            screenDepth = d;
-            originX = (width - frameWidth * s) / 2;
-            originY = (height - frameHeight * s) / 2;
-            fullscreenNow = fullscreen;
-            set_color_depth(8);  // the game's own pictures stay 8-bit
-            // The score line is drawn in palette_color[15] into the 8-bit frame: index 15.
-            for (int i = 0; i < 256; ++i) palette_color[i] = i;
-            return true;
-        }
-    }
-    return false;
-}
-
 #ifdef ALLEGRO_WITH_XWINDOWS
 // Asks the window manager to show the window fullscreen, and without one puts it in the corner.
 void coverDesktop() {
@@ -140,23 +108,63 @@ void coverDesktop() {
                SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(display);
 }
+const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};  // a window over the desktop
+const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 constexpr bool retraceIsReal = false;  // the X11 driver's vsync() waits about 27 ms, for no retrace
 constexpr bool everyRowEveryFrame = false;
 #elif defined(ALLEGRO_WINDOWS)
-void coverDesktop() {
-    HWND window = win_get_window();
-    SetWindowLong(window, GWL_STYLE, WS_POPUP | WS_VISIBLE);
-    SetWindowPos(window, HWND_TOP, 0, 0, SCREEN_W, SCREEN_H, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-}
+// DirectX's own fullscreen, at the desktop's resolution and depth: the display keeps its
+// mode. Back from it, DirectDraw may refuse a window (Wine does): GDI's window then.
+const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_FULLSCREEN};
+const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED, GFX_GDI};
+void coverDesktop() {}
 constexpr bool retraceIsReal = true;
 // Under Wine the first copies to a new window can be lost before it shows, and nothing
 // paints them again: there every frame is copied whole, as the game always did.
 constexpr bool everyRowEveryFrame = true;
 #else
+const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};
+const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 void coverDesktop() {}
 constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
+
+// The window or the desktop covered with the frame at a whole scale; false when the
+// display refuses.
+bool setMode(bool fullscreen) {
+    int desktopWidth = 640, desktopHeight = 480;
+    get_desktop_resolution(&desktopWidth, &desktopHeight);
+    int largest =
+        fullscreen ? std::max(1, std::min(desktopWidth / frameWidth, desktopHeight / frameHeight))
+        : choice.scale ? choice.scale
+                       : fittingScale(desktopWidth, desktopHeight);
+    // The screen in the desktop's own pixel format, so that nothing converts it again.
+    int depth = desktop_color_depth();
+    if (depth != 15 && depth != 16) depth = 32;
+
+    for (int s = largest; s >= 1; --s) {
+        const int width = fullscreen ? desktopWidth : frameWidth * s;
+        const int height = fullscreen ? desktopHeight : frameHeight * s;
+        for (int d : {depth, 8}) {
+            set_color_depth(d);
+            bool opened = false;
+            for (int driver : fullscreen ? fullscreenDrivers : windowDrivers)
+                opened = opened || set_gfx_mode(driver, width, height, 0, 0) == 0;
+            if (!opened) continue;
+            scale = s;
+            screenDepth = d;
+            originX = (width - frameWidth * s) / 2;
+            originY = (height - frameHeight * s) / 2;
+            fullscreenNow = fullscreen;
+            set_color_depth(8);  // the game's own pictures stay 8-bit
+            // The score line is drawn in palette_color[15] into the 8-bit frame: index 15.
+            for (int i = 0; i < 256; ++i) palette_color[i] = i;
+            return true;
+        }
+    }
+    return false;
+}
 
 // Everything that goes with a new screen: its buffers, black borders, the pacer's choice.
 bool openScreen(bool fullscreen) {
@@ -297,7 +305,8 @@ void toggleFullscreen() {
         std::exit(1);
     }
     if (fullscreenNow != wanted) {
-        std::fprintf(stderr, "driftwing: the display refused fullscreen; playing in a window\n");
+        std::fprintf(stderr, wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
+                                    : "driftwing: the display refused a window; staying fullscreen\n");
         return;
     }
     choice.fullscreen = fullscreenNow;
