@@ -111,6 +111,7 @@ bool startRecording(const std::string& path, bool overwrite, std::string& why) {
     }
     std::setvbuf(file, fileBuffer, _IOFBF, sizeof fileBuffer);
     filePath = path;
+    frames = runLength = 0;
     std::fputs(
         "# A game of Driftwing: driftwing --play FILE shows it again, driftwing-replay --verify "
         "FILE checks it\n",
@@ -142,6 +143,9 @@ bool loadPlayback(const std::string& path, std::string& why) {
         why = "line " + std::to_string(recorded.errorLine) + ": " + recorded.error;
         return false;
     }
+    frames = recordedFrames = usedOfRun = 0;
+    runAt = checkAt = 0;
+    differs = {-1, 0};
     for (const KeyScriptLine& line : recorded.lines) recordedFrames += line.count;
     return true;
 }

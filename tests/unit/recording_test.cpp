@@ -1,0 +1,84 @@
+// recording_test.cpp -- a game recorded by the shell's recorder: what its file holds, and the
+// same game played back from it; a changed one says where it went differently
+#include "shell/recording.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "shell/frame.h"
+#include "shell/headless.h"
+#include "shell/key_script.h"
+#include "shell/platform.h"
+#include "state/game_state.h"
+#include "unit/session.h"
+
+namespace {
+std::string text(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+// The game's own loop on the platform in use, until it quits.
+void playToTheEnd() {
+    while (!runFrame() && !platformBetweenFrames(game.gameMode == Playing)) {
+    }
+}
+
+// Plays a recorded file from a fresh start; finishPlayback's verdict.
+int playBack(const std::string& path) {
+    std::string why;
+    EXPECT_EQ(startFreshSession(), 0);
+    EXPECT_TRUE(loadPlayback(path, why)) << why;
+    usePlatform(playbackPlatform(headlessPlatform));
+    playToTheEnd();
+    usePlatform(headlessPlatform);
+    testing::internal::CaptureStderr();
+    const int verdict = finishPlayback();
+    testing::internal::GetCapturedStderr();
+    return verdict;
+}
+}  // namespace
+
+TEST_F(Session, ARecordingNotesTheStateAndPlaysBackAsTheSameGame) {
+    const std::string path = "/tmp/driftwing-recording-" + std::to_string(getpid()) + ".keys";
+    std::string why;
+    ASSERT_TRUE(startRecording(path, true, why)) << why;
+    usePlatform(recordingPlatform(headlessPlatform));
+    for (int frame = 1; frame <= 1300; ++frame) {
+        setHeadlessKeys(frame % 97 < 40 ? HeldS | HeldSpace : frame % 7 ? uint32_t{HeldLeft} : 0u);
+        ASSERT_FALSE(runFrame() || platformBetweenFrames(game.gameMode == Playing));
+    }
+    const uint64_t end = gameStateDigest();
+    finishRecording();
+    usePlatform(headlessPlatform);
+
+    const KeyScript recorded = parseKeyScript(text(path));
+    ASSERT_TRUE(recorded.ok() && recorded.ended);
+    ASSERT_EQ(recorded.checks.size(), 3u) << "every ten seconds and at the end";
+    EXPECT_EQ(recorded.checks[0].frame, 600);
+    EXPECT_EQ(recorded.checks[1].frame, 1200);
+    EXPECT_EQ(recorded.checks[2].frame, 1300);
+    EXPECT_EQ(recorded.checks[2].digest, end);
+    int64_t frames = 0;
+    for (const KeyScriptLine& line : recorded.lines) {
+        EXPECT_LE(line.count, 60) << "written out every second";
+        frames += line.count;
+    }
+    EXPECT_EQ(frames, 1300);
+
+    EXPECT_EQ(playBack(path), 0);
+    EXPECT_EQ(gameStateDigest(), end);
+    char stale[64];
+    std::snprintf(stale, sizeof stale, "1 LEFT\n# end frame 1301 state %016llx\n",
+                  static_cast<unsigned long long>(end));
+    std::ofstream(path, std::ios::app) << stale;
+    EXPECT_EQ(playBack(path), 1) << "one frame more, and the state noted at its end is the old one";
+    std::remove(path.c_str());
+}
