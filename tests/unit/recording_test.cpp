@@ -51,7 +51,7 @@ TEST_F(Session, ARecordingNotesTheStateAndPlaysBackAsTheSameGame) {
     std::string why;
     ASSERT_TRUE(startRecording(path, true, why)) << why;
     usePlatform(recordingPlatform(headlessPlatform));
-    for (int frame = 1; frame <= 1300; ++frame) {
+    for (int frame = 1; frame <= 1900; ++frame) {
         setHeadlessKeys(frame % 97 < 40 ? HeldS | HeldSpace : frame % 7 ? uint32_t{HeldLeft} : 0u);
         ASSERT_FALSE(runFrame() || platformBetweenFrames(game.gameMode == Playing));
     }
@@ -61,22 +61,22 @@ TEST_F(Session, ARecordingNotesTheStateAndPlaysBackAsTheSameGame) {
 
     const KeyScript recorded = parseKeyScript(text(path));
     ASSERT_TRUE(recorded.ok() && recorded.ended);
-    ASSERT_EQ(recorded.checks.size(), 3u) << "every ten seconds and at the end";
+    ASSERT_EQ(recorded.checks.size(), 4u) << "every ten seconds and at the end";
     EXPECT_EQ(recorded.checks[0].frame, 600);
-    EXPECT_EQ(recorded.checks[1].frame, 1200);
-    EXPECT_EQ(recorded.checks[2].frame, 1300);
-    EXPECT_EQ(recorded.checks[2].digest, end);
+    EXPECT_EQ(recorded.checks[2].frame, 1800);
+    EXPECT_EQ(recorded.checks[3].frame, 1900);
+    EXPECT_EQ(recorded.checks[3].digest, end);
     int64_t frames = 0;
     for (const KeyScriptLine& line : recorded.lines) {
         EXPECT_LE(line.count, 60) << "written out every second";
         frames += line.count;
     }
-    EXPECT_EQ(frames, 1300);
+    EXPECT_EQ(frames, 1900);
 
     EXPECT_EQ(playBack(path), 0);
     EXPECT_EQ(gameStateDigest(), end);
     char stale[64];
-    std::snprintf(stale, sizeof stale, "1 LEFT\n# end frame 1301 state %016llx\n",
+    std::snprintf(stale, sizeof stale, "1 LEFT\n# end frame 1901 state %016llx\n",
                   static_cast<unsigned long long>(end));
     std::ofstream(path, std::ios::app) << stale;
     EXPECT_EQ(playBack(path), 1) << "one frame more, and the state noted at its end is the old one";
