@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-// One script line: hold `keys` (HeadlessKey bits) for `count` frames.
+// One script line: hold `keys` (GameKey bits) for `count` frames.
 struct KeyScriptLine {
     int32_t count;
     uint32_t keys;

@@ -5,8 +5,6 @@
 #include <allegro.h>
 #ifdef ALLEGRO_WINDOWS
 #include <winalleg.h>
-#else
-#include <unistd.h>
 #endif
 
 #include <algorithm>
@@ -21,9 +19,8 @@
 
 namespace {
 const char* const usage =
-    "usage: driftwing [--scale N|auto] [--fullscreen | --window] [--record FILE [--force] | --play "
-    "FILE] "
-    "[--data DIR] [--help] [--version]\n";
+    "usage: driftwing [--scale N|auto] [--fullscreen | --window] "
+    "[--record FILE [--force] | --play FILE] [--data DIR] [--help] [--version]\n";
 
 // "auto" is 0; otherwise 1..largestScale, or -1 for anything else.
 int readScale(const char* text) {
@@ -34,6 +31,7 @@ int readScale(const char* text) {
 }
 
 void printHelp() {
+    const std::string settings = settingsPath();
     std::printf(
         "%s\n"
         "  --scale N|auto  show every pixel of the game as an N x N block, 1 to %d; auto (the\n"
@@ -46,14 +44,15 @@ void printHelp() {
         "  --data DIR      read the game's files from DIR/data\n\n"
         "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
         "The scale and fullscreen choice are remembered in %s.\n",
-        usage, largestScale,
-        settingsPath().empty() ? "no file (no home folder)" : settingsPath().c_str());
+        usage, largestScale, settings.empty() ? "no file (no home folder)" : settings.c_str());
 }
 }  // namespace
 
 int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
-    bool fullscreenGiven = false, windowGiven = false;
     for (int i = 1; i < argc; ++i) {
+        // --fullscreen and --window exclude each other.
+        const bool windowGiven = commandLine.fullscreenGiven && !commandLine.display.fullscreen;
+        const bool fullscreenGiven = commandLine.fullscreenGiven && commandLine.display.fullscreen;
         const char* arg = argv[i];
         if (std::strcmp(arg, "--help") == 0) {
             printHelp();
@@ -66,10 +65,10 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
             commandLine.display.scale = readScale(argv[++i]);
             commandLine.scaleGiven = true;
         } else if (std::strcmp(arg, "--fullscreen") == 0 && !windowGiven) {
-            commandLine.display.fullscreen = commandLine.fullscreenGiven = fullscreenGiven = true;
+            commandLine.display.fullscreen = commandLine.fullscreenGiven = true;
         } else if (std::strcmp(arg, "--window") == 0 && !fullscreenGiven) {
             commandLine.display.fullscreen = false;
-            commandLine.fullscreenGiven = windowGiven = true;
+            commandLine.fullscreenGiven = true;
         } else if (std::strcmp(arg, "--record") == 0 && i + 1 < argc && *argv[i + 1]) {
             commandLine.recordPath = argv[++i];
         } else if (std::strcmp(arg, "--play") == 0 && i + 1 < argc && *argv[i + 1]) {

@@ -290,8 +290,7 @@ void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency,
     if (musicVoice < 0) return;
     voice_set_volume(musicVoice, volume);
     voice_set_pan(musicVoice, pan);
-    voice_set_frequency(musicVoice,
-                        frequency == 1000 ? sample->freq : sample->freq * frequency / 1000);
+    voice_set_frequency(musicVoice, sample->freq * frequency / 1000);
     voice_set_playmode(musicVoice, PLAYMODE_LOOP);
     voice_start(musicVoice);
 }

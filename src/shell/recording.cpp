@@ -63,21 +63,7 @@ KeyScript recorded;
 size_t runAt = 0;
 int64_t usedOfRun = 0;
 int64_t recordedFrames = 0;
-size_t checkAt = 0;
-StateCheck differs{-1, 0};
-uint64_t differentDigest = 0;
-
-// Compares the game with what the recording noted after this frame, if anything.
-void checkState() {
-    for (; checkAt < recorded.checks.size() && recorded.checks[checkAt].frame <= frames;
-         ++checkAt) {
-        const StateCheck& check = recorded.checks[checkAt];
-        if (check.frame == frames && differs.frame < 0 && check.digest != gameStateDigest()) {
-            differs = check;
-            differentDigest = gameStateDigest();
-        }
-    }
-}
+StateChecker checker;
 
 uint32_t playbackKeys() {
     const bool quit = window->pollKeys.call() & HeldEsc;  // the real keyboard only quits
@@ -92,7 +78,7 @@ uint32_t playbackKeys() {
 }
 
 bool playbackBetweenFrames(bool gameInProgress) {
-    checkState();
+    checker.afterFrame(frames);
     return frames >= recordedFrames || window->betweenFrames.call(gameInProgress);
 }
 }  // namespace
@@ -144,8 +130,8 @@ bool loadPlayback(const std::string& path, std::string& why) {
         return false;
     }
     frames = recordedFrames = usedOfRun = 0;
-    runAt = checkAt = 0;
-    differs = {-1, 0};
+    runAt = 0;
+    checker = StateChecker(&recorded.checks);
     for (const KeyScriptLine& line : recorded.lines) recordedFrames += line.count;
     return true;
 }
@@ -171,16 +157,32 @@ const Platform& playbackPlatform(const Platform& real) {
 
 int finishPlayback() {
     if (frames < recordedFrames) return 0;  // the player quit it early
-    checkState();
+    checker.afterFrame(frames);
     if (recorded.checks.empty()) {
         std::fprintf(stderr,
                      "driftwing: note: this recording notes no game state to check against\n");
         return 0;
     }
-    if (differs.frame < 0) return 0;
+    return checker.reportDifference("driftwing", recordedFrames) ? 1 : 0;
+}
+
+void StateChecker::afterFrame(int64_t frame) {
+    for (; checks_ && next_ < checks_->size() && (*checks_)[next_].frame <= frame; ++next_) {
+        const StateCheck& check = (*checks_)[next_];
+        if (check.frame != frame || differs_.frame >= 0) continue;
+        const uint64_t reached = gameStateDigest();
+        if (check.digest != reached) {
+            differs_ = check;
+            reached_ = reached;
+        }
+    }
+}
+
+bool StateChecker::reportDifference(const char* program, int64_t frames) const {
+    if (differs_.frame < 0) return false;
     std::fprintf(stderr,
-                 "driftwing: this recording played out differently: frame %" PRId64 " of %" PRId64
+                 "%s: this recording played out differently: frame %" PRId64 " of %" PRId64
                  " (the game's state is %016" PRIx64 ", the recording's %016" PRIx64 ")\n",
-                 differs.frame, recordedFrames, differentDigest, differs.digest);
-    return 1;
+                 program, differs_.frame, frames, reached_, differs_.digest);
+    return true;
 }

@@ -7,9 +7,32 @@
 // the game and are left out.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "shell/key_script.h"
 #include "shell/platform.h"
+
+// Compares the game after each frame with the states a recording noted, and keeps the
+// first it did not reach (driftwing --play and driftwing-replay --verify alike).
+class StateChecker {
+public:
+    explicit StateChecker(const std::vector<StateCheck>* checks = nullptr) : checks_(checks) {}
+
+    // Called after every frame, with how many frames have been played.
+    void afterFrame(int64_t frame);
+
+    // When the game came out different: says where on standard error, as PROGRAM, and
+    // returns true.
+    bool reportDifference(const char* program, int64_t frames) const;
+
+private:
+    const std::vector<StateCheck>* checks_;
+    size_t next_ = 0;            // the next noted state to compare
+    StateCheck differs_{-1, 0};  // the first that differed; frame -1: none yet
+    uint64_t reached_ = 0;       // the game's state there
+};
 
 // Called by main before the window opens: the file to record into, created now (an
 // existing one only with overwrite). False with the reason when it cannot be.

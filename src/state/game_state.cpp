@@ -28,7 +28,8 @@ uint64_t gameStateDigest() {
     for (size_t at = 0; at < sizeof game; at += sizeof(int32_t)) {
         uint32_t field;
         std::memcpy(&field, bytes + at, sizeof field);
-        for (int shift = 0; shift < 32; shift += 8) digest = (digest ^ (field >> shift & 0xff)) * 1099511628211ull;
+        for (int shift = 0; shift < 32; shift += 8)
+            digest = (digest ^ (field >> shift & 0xff)) * 1099511628211ull;
     }
     return digest;
 }

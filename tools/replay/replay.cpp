@@ -23,8 +23,8 @@
 #include "shell/frame.h"
 #include "shell/headless.h"
 #include "shell/platform.h"
+#include "shell/recording.h"
 #include "state/assets.h"
-#include "state/game_state.h"
 #include "trace.h"
 
 namespace {
@@ -34,7 +34,8 @@ constexpr int exitDiffered = 1;  // --verify: the game came out different
 constexpr int exitBadInput = 2;
 
 const char* const usage =
-    "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... [--verify] SCRIPT|-\n";
+    "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... [--verify] "
+    "SCRIPT|-\n";
 
 struct Shot {
     int64_t frame;
@@ -186,25 +187,10 @@ bool takeShots(std::vector<Shot>& shots, int64_t frame) {
     return ok;
 }
 
-// The first state a recording noted that the replayed game did not reach.
-struct Verdict {
-    size_t next = 0;  // the next check to compare
-    int64_t frame = -1;
-    uint64_t noted = 0, reached = 0;
-};
-
-void compareState(const KeyScript& script, int64_t frame, Verdict& verdict) {
-    for (; verdict.next < script.checks.size() && script.checks[verdict.next].frame <= frame; ++verdict.next) {
-        const StateCheck& check = script.checks[verdict.next];
-        if (check.frame == frame && verdict.frame < 0 && check.digest != gameStateDigest())
-            verdict = {verdict.next, frame, check.digest, gameStateDigest()};
-    }
-}
-
 // The game, frame after frame, as long as the script holds keys. Returns whether
 // every picture and trace line was written; counts the frames played.
 bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& shots,
-               Verdict* verdict, int64_t& frame) {
+               StateChecker* checker, int64_t& frame) {
     bool wantShots = !shots.empty();
     bool ok = true;
     frame = 0;
@@ -223,7 +209,7 @@ bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& s
                 pendingSounds.clear();
             }
             if (wantShots) ok &= takeShots(shots, frame);
-            if (verdict) compareState(script, frame, *verdict);
+            if (checker) checker->afterFrame(frame);
             if (quit) return ok;
         }
     }
@@ -277,9 +263,10 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<TraceWriter> trace;
     if (traceFile) trace = std::make_unique<TraceWriter>(traceFile, backBuffer->w, backBuffer->h);
-    Verdict verdict;
+    StateChecker checker(&script.checks);
     int64_t frames = 0;
-    bool wrote = runScript(script, trace.get(), options.shots, options.verify ? &verdict : nullptr, frames);
+    bool wrote = runScript(script, trace.get(), options.shots, options.verify ? &checker : nullptr,
+                           frames);
     if (trace) trace->finish();
     shutdownAssets();
 
@@ -299,20 +286,13 @@ int main(int argc, char** argv) {
         }
     }
     if (!wrote) return exitBadInput;
-    if (options.verify && verdict.frame >= 0) {
-        std::fprintf(stderr,
-                     "driftwing-replay: this recording played out differently: frame %lld of %lld (the "
-                     "game's state is %016llx, the recording's %016llx)\n",
-                     static_cast<long long>(verdict.frame), static_cast<long long>(frames),
-                     static_cast<unsigned long long>(verdict.reached),
-                     static_cast<unsigned long long>(verdict.noted));
-        return exitDiffered;
-    }
+    if (options.verify && checker.reportDifference("driftwing-replay", frames)) return exitDiffered;
     if (options.verify && !script.ended)
         std::fprintf(stderr,
-                     "driftwing-replay: note: %s has no closing state (cut short?): %zu noted states "
-                     "of its %lld frames checked\n",
-                     options.scriptPath.c_str(), script.checks.size(), static_cast<long long>(frames));
+                     "driftwing-replay: note: %s has no closing state (cut short?): %zu noted "
+                     "states of its %lld frames checked\n",
+                     options.scriptPath.c_str(), script.checks.size(),
+                     static_cast<long long>(frames));
     return exitRan;
 }
 END_OF_MAIN()
