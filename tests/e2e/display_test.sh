@@ -17,13 +17,12 @@ is_title() { python3 "$HERE/../support/pictures.py" title 1 "$TEST_TMP/$1.ppm" "
 
 # start SIZE [OPTIONS]: the game with the options; its window of that size in $window.
 start() {
-    (cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$GAME" "${@:2}") 2>"$TEST_TMP/err" &
-    game=$!
+    start_game "${@:2}"
     window=$(wait_for_window 10 "$1") || fail "${*:2}: no $1 window: $(xwininfo -root -children | grep '+0+0')"
 }
 quit() {
     hold_key "$window" Escape
-    wait_for_exit "$game" 3 || fail "Escape: exit $?"
+    wait_for_exit "$GAME_PID" 3 || fail "Escape: exit $?"
 }
 
 "$GAME" --scale 9 2>"$TEST_TMP/usage" >/dev/null

@@ -12,12 +12,6 @@ game_folder "$1" "$2"
 XPROBE="$3"
 check_title() { python3 "$HERE/../support/pictures.py" title "$@" "$DATA"; }
 
-# start_game [OPTIONS]: the game in its own folder.
-start_game() {
-    (cd "$TEST_TMP/game" && exec env HOME="$TEST_TMP/home" "$GAME" "$@") >/dev/null 2>"$TEST_TMP/err" &
-    GAME_PID=$!
-}
-
 # expect_failure WHAT MESSAGE: the game ends at once with 1 and says MESSAGE.
 expect_failure() {
     wait_for_exit "$GAME_PID" 10

@@ -12,10 +12,6 @@ game_folder "$1" "$3"
 REPLAY="$(realpath "$2")"
 use_alsa "$TEST_TMP/home" null
 verify() { "$REPLAY" --data "$DATA/.." --verify "$1" 2>"$TEST_TMP/verify.err"; }
-start() {
-    (cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$GAME" "$@") 2>"$TEST_TMP/err" &
-    game=$!
-}
 
 : >"$TEST_TMP/taken.keys"
 "$GAME" --record "$TEST_TMP/taken.keys" 2>"$TEST_TMP/err"
@@ -25,7 +21,7 @@ start() {
     fail "a file that cannot be made: $(cat "$TEST_TMP/err")"
 
 start_xvfb
-start --record "$TEST_TMP/game.keys" --force
+start_game --record "$TEST_TMP/game.keys" --force
 window=$(wait_for_window) || fail "no window: $(cat "$TEST_TMP/err")"
 hold_key "$window" s
 sleep 2.5  # an idle game is lost to a diver in about two seconds
@@ -36,7 +32,7 @@ hold_key "$window" Right 0.3
 sleep 1.5
 xdotool keyup space
 hold_key "$window" Escape
-wait_for_exit "$game" 3 || fail "recording: no exit 0 after Escape: $(cat "$TEST_TMP/err")"
+wait_for_exit "$GAME_PID" 3 || fail "recording: no exit 0 after Escape: $(cat "$TEST_TMP/err")"
 grep -q "SPACE" "$TEST_TMP/game.keys" && grep -q "^# end frame [0-9]* state [0-9a-f]*$" "$TEST_TMP/game.keys" ||
     fail "the recording: $(cat "$TEST_TMP/game.keys")"
 verify "$TEST_TMP/game.keys" || fail "the recording does not verify: $(cat "$TEST_TMP/verify.err")"
@@ -47,18 +43,18 @@ verify "$TEST_TMP/changed.keys"
 [ $? -eq 1 ] && grep -q "played out differently: frame [0-9]* of $frames" "$TEST_TMP/verify.err" ||
     fail "a changed recording: $(cat "$TEST_TMP/verify.err")"
 
-start --record "$TEST_TMP/cut.keys"
+start_game --record "$TEST_TMP/cut.keys"
 window=$(wait_for_window) || fail "no window: $(cat "$TEST_TMP/err")"
 hold_key "$window" s
 sleep 2
-kill -9 "$game"
+kill -9 "$GAME_PID"
 verify "$TEST_TMP/cut.keys" && grep -q "has no closing state" "$TEST_TMP/verify.err" &&
     [ "$(awk '$1 ~ /^[0-9]+$/ { n += $1 } END { print n }' "$TEST_TMP/cut.keys")" -ge 60 ] ||
     fail "a recording cut short: $(cat "$TEST_TMP/verify.err") $(cat "$TEST_TMP/cut.keys")"
 
-start --play "$TEST_TMP/game.keys"
+start_game --play "$TEST_TMP/game.keys"
 began=$(date +%s%N)
-wait_for_exit "$game" 30 || fail "--play: exit $?: $(cat "$TEST_TMP/err")"
+wait_for_exit "$GAME_PID" 30 || fail "--play: exit $?: $(cat "$TEST_TMP/err")"
 took=$((($(date +%s%N) - began) / 1000000))
 [ "$took" -ge $((frames * 1000 / 60 * 9 / 10)) ] || fail "--play took $took ms for $frames frames"
 echo "recordings: ok"

@@ -25,6 +25,13 @@ game_folder() {
     ln -s "$DATA" "$TEST_TMP/game/data"
 }
 
+# start_game [OPTIONS]: $GAME with the options in that folder and home; its process in
+# $GAME_PID, its standard error in $TEST_TMP/err.
+start_game() {
+    (cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$GAME" "$@") >/dev/null 2>"$TEST_TMP/err" &
+    GAME_PID=$!
+}
+
 # start_xvfb [SCREEN [OPTIONS]]: Xvfb on a free display (default screen 640x480x24); sets DISPLAY.
 start_xvfb() {
     exec {dfd}>"$TEST_TMP/display"
