@@ -33,9 +33,11 @@ start_game() {
 }
 
 # start_xvfb [SCREEN [OPTIONS]]: Xvfb on a free display (default screen 640x480x24); sets DISPLAY.
+# -noreset: by default the server starts afresh whenever its last client leaves, and a
+# game connecting just then (while xwininfo polls for its window) is turned away.
 start_xvfb() {
     exec {dfd}>"$TEST_TMP/display"
-    Xvfb -displayfd "$dfd" -screen 0 "${1:-640x480x24}" "${@:2}" -nolisten tcp >"$TEST_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd "$dfd" -screen 0 "${1:-640x480x24}" "${@:2}" -noreset -nolisten tcp >"$TEST_TMP/xvfb.log" 2>&1 &
     exec {dfd}>&-
     for _ in $(seq 200); do
         [ -s "$TEST_TMP/display" ] && export DISPLAY=":$(head -n 1 "$TEST_TMP/display")" &&
