@@ -83,7 +83,9 @@ void readCheck(std::string_view comment, KeyScript& script) {
     const bool end = word == "end";
     if (end) word = nextWord(rest);
     std::string_view frame = nextWord(rest), state = nextWord(rest), digest = nextWord(rest);
-    if (word != "frame" || state != "state" || digest.size() != 16 || !nextWord(rest).empty()) return;
+    if (word != "frame" || frame.empty() || state != "state" || digest.size() != 16 ||
+        !nextWord(rest).empty())
+        return;
     StateCheck check{0, 0};
     for (char c : frame) {
         if (c < '0' || c > '9' || check.frame > (int64_t{1} << 50)) return;
@@ -95,7 +97,6 @@ void readCheck(std::string_view comment, KeyScript& script) {
         if (!at) return;
         check.digest = check.digest << 4 | static_cast<uint64_t>(at - hex);
     }
-    if (frame.empty()) return;
     script.checks.push_back(check);
     script.ended = end;
 }

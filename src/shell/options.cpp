@@ -13,6 +13,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "shell/frame.h"
+
 #ifndef DRIFTWING_VERSION
 #define DRIFTWING_VERSION "unknown"
 #endif
@@ -162,6 +164,7 @@ void saveDisplayChoice(const DisplayChoice& choice) {
 }
 
 int fittingScale(int desktopWidth, int desktopHeight) {
-    const int scale = std::min(desktopWidth * 9 / 10 / 320, desktopHeight * 85 / 100 / 300);
+    const int scale =
+        std::min(desktopWidth * 9 / 10 / frameWidth, desktopHeight * 85 / 100 / frameHeight);
     return std::clamp(scale, 1, largestScale);
 }

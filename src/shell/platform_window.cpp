@@ -71,6 +71,7 @@ BITMAP* canvas = nullptr;  // the frame enlarged, in the screen's pixel format
 BITMAP* shown = nullptr;   // the 8-bit frame now on the screen; only rows that differ are redrawn
 BITMAP* pausedFrame = nullptr;
 uint32_t screenColours[256];  // screen pixel of each palette index
+const RGB* gamePalette = nullptr;  // the palette the game last showed
 bool redrawAll = true;
 int musicVoice = -1;
 
@@ -157,16 +158,30 @@ bool setMode(bool fullscreen) {
             originX = (width - frameWidth * s) / 2;
             originY = (height - frameHeight * s) / 2;
             fullscreenNow = fullscreen;
-            set_color_depth(8);  // the game's own pictures stay 8-bit
-            // The score line is drawn in palette_color[15] into the 8-bit frame: index 15.
-            for (int i = 0; i < 256; ++i) palette_color[i] = i;
+            // The game's own pictures stay 8-bit; the mode left palette_color as the
+            // identity, so the score line drawn in palette_color[15] is index 15.
+            set_color_depth(8);
             return true;
         }
     }
     return false;
 }
 
-// Everything that goes with a new screen: its buffers, black borders, the pacer's choice.
+// The colours of the game's pixels on this screen; every new screen takes them again
+// (a mode starts with the library's default palette, and may have another depth).
+void showPalette(const RGB* palette) {
+    gamePalette = palette;
+    if (screenDepth == 8) set_palette(palette);
+    for (int i = 0; i < 256; ++i) {
+        auto widen = [](int six) { return six << 2 | six >> 4; };
+        screenColours[i] = makecol_depth(screenDepth == 8 ? 32 : screenDepth, widen(palette[i].r),
+                                         widen(palette[i].g), widen(palette[i].b));
+    }
+    redrawAll = true;
+}
+
+// Everything that goes with a new screen: its buffers, black borders, the game's colours,
+// the pacer's choice.
 bool openScreen(bool fullscreen) {
     if (canvas) destroy_bitmap(canvas);
     canvas = nullptr;
@@ -181,6 +196,7 @@ bool openScreen(bool fullscreen) {
     void (*retraceWait)() = nullptr;
     if (retraceIsReal) retraceWait = [] { vsync(); };
     pacer.useRetraceWait(retraceWait);
+    if (gamePalette) showPalette(gamePalette);
     redrawAll = true;
     return true;
 }
@@ -259,16 +275,6 @@ void present(BITMAP* frame) {
         blit(canvas, screen, 0, first * scale, originX, originY + first * scale, frameWidth * scale,
              rows * scale);
     }
-}
-
-void showPalette(const RGB* palette) {
-    if (screenDepth == 8) set_palette(palette);
-    for (int i = 0; i < 256; ++i) {
-        auto widen = [](int six) { return six << 2 | six >> 4; };
-        screenColours[i] = makecol_depth(screenDepth == 8 ? 32 : screenDepth, widen(palette[i].r),
-                                         widen(palette[i].g), widen(palette[i].b));
-    }
-    redrawAll = true;
 }
 
 uint32_t pollKeys() {
