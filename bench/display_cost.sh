@@ -17,7 +17,7 @@ if [ ! -x "$BENCH" ]; then
 fi
 source "$ROOT/tests/e2e/xvfb_lib.sh"
 start_xvfb 1920x1080x24
-mkdir -p "$TEST_TMP/game" && ln -s "$BUILD/data" "$TEST_TMP/game/data" && cd "$TEST_TMP/game" || exit 1
+game_folder "$BENCH" "$BUILD/data" && cd "$TEST_TMP/game" || exit 1
 
 # Clock ticks of user and system time of every thread of a process.
 ticks() { cat /proc/"$1"/task/*/stat 2>/dev/null | awk '{ sub(/.*\) /, ""); t += $12 + $13 } END { print t }'; }
@@ -26,7 +26,7 @@ echo "| shown | what | present step, median / p99 | CPU share of one core |"
 echo "|---|---|---:|---:|"
 for options in "--scale 1" "--scale 3" "--fullscreen"; do
   for what in title play; do
-    HOME="$TEST_TMP" "$BENCH" 1080 ${what/title/} $options >"$TEST_TMP/out" 2>/dev/null &
+    HOME="$TEST_TMP/home" "$BENCH" 1080 ${what/title/} $options >"$TEST_TMP/out" 2>/dev/null &
     pid=$!
     sleep 3
     before=$(ticks "$pid")

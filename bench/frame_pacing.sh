@@ -23,7 +23,7 @@ if [ ! -x "$BENCH" ] || [ ! -d "$BUILD/data" ]; then
 fi
 source "$ROOT/tests/e2e/xvfb_lib.sh"
 start_xvfb
-mkdir -p "$TEST_TMP/game" && ln -s "$BUILD/data" "$TEST_TMP/game/data" && cd "$TEST_TMP/game" || exit 1
+game_folder "$BENCH" "$BUILD/data" && cd "$TEST_TMP/game" || exit 1
 priority=()
 [ "${3:-}" = realtime ] && priority=(chrt -f 10)
-HOME="$TEST_TMP" "${priority[@]}" "$BENCH" "$FRAMES" 2>"$TEST_TMP/err" || fail "the benchmark failed: $(cat "$TEST_TMP/err")"
+HOME="$TEST_TMP/home" "${priority[@]}" "$BENCH" "$FRAMES" 2>"$TEST_TMP/err" || fail "the benchmark failed: $(cat "$TEST_TMP/err")"
