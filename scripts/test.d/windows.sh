@@ -98,8 +98,8 @@ shows 1 30 2 || fail "--scale 2: $(cat "$TEST_TMP/why")"
 quit
 
 # A game recorded by the Linux build, played again by driftwing.exe.
-(cd "$TEST_TMP/game" && HOME="$TEST_TMP/home" exec "$ROOT/build/test/driftwing" --scale 1 --record linux.keys) &
-game=$!
+GAME="$ROOT/build/test/driftwing" start_game --scale 1 --record linux.keys
+game=$GAME_PID
 window=$(wait_for_window 10) || fail "no window of the Linux game"
 hold_key "$window" s
 hold_key "$window" space 1
