@@ -6,10 +6,12 @@
 #   runner_test.py REPLAY BUILD_DIR
 import json
 import os
-import struct
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import pictures  # noqa: E402
 
 tmp = tempfile.mkdtemp()
 ROWS = [
@@ -52,9 +54,7 @@ def main(replay, build):
     # The traced run: frames 0 to 3, Escape seen in frame 3, and frame 2's picture both
     # written and hashed in the trace (FNV-1a over its rows, top first).
     lines = [json.loads(line) for line in run.stdout.splitlines()]
-    data = open(tmp + "/2.bmp", "rb").read()
-    offset, width, height = struct.unpack_from("<I4xii", data, 10)
-    rows = [data[offset + y * width:offset + (y + 1) * width] for y in range(height)][::-1]
+    rows = pictures.read_bmp(tmp + "/2.bmp")[2]
     if [line["frame"] for line in lines] != [0, 1, 2, 3] or lines[3].get("quit") is not True or \
             "quit" in lines[2] or lines[2]["pixels"] != fnv1a(b"".join(rows)) or lines[2]["gameMode"] != 2:
         failures.append("the trace of %s: %s" % (ROWS[-1][0], [(l["frame"], l.get("quit"), l["pixels"]) for l in lines]))

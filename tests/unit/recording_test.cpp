@@ -25,19 +25,13 @@ std::string text(const std::string& path) {
     return all.str();
 }
 
-// The game's own loop on the platform in use, until it quits.
-void playToTheEnd() {
-    while (!runFrame() && !platformBetweenFrames(game.gameMode == Playing)) {
-    }
-}
-
 // Plays a recorded file from a fresh start; finishPlayback's verdict.
 int playBack(const std::string& path) {
     std::string why;
     EXPECT_EQ(startFreshSession(), 0);
     EXPECT_TRUE(loadPlayback(path, why)) << why;
     usePlatform(playbackPlatform(headlessPlatform));
-    playToTheEnd();
+    runFrameLoop();
     usePlatform(headlessPlatform);
     testing::internal::CaptureStderr();
     const int verdict = finishPlayback();

@@ -9,7 +9,7 @@
 // start-up from the backBuffer on, exactly as the game does. Returns its exit code.
 int startFreshSession();
 
-// Runs frames holding the given keys (HeadlessKey bits); true when one reported quit.
+// Runs frames holding the given keys (GameKey bits); true when one reported quit.
 bool runFrames(int frames, uint32_t heldKeys = 0);
 
 // Heap blocks allocated and not yet freed, by anyone in the process (the library too).
