@@ -30,10 +30,10 @@ export PATH="$PATH:/usr/games"
 man -w driftwing | grep -q "/usr/share/man/man6/driftwing.6.gz" || fail "man does not find driftwing(6)"
 start_xvfb 1024x768x24
 mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"  # a folder without the game's data/
-GAME=driftwing start_game --scale 1
+GAME=driftwing
+start_game --scale 1
 window=$(wait_for_window) || fail "the installed game: no 320x300 window: $(cat "$TEST_TMP/err")"
-hold_key "$window" Escape
-wait_for_exit "$GAME_PID" 5 || fail "the installed game: no exit 0 after Escape: $(cat "$TEST_TMP/err")"
+quit_game "$window" 5
 
 files=$(dpkg -L driftwing | while read -r f; do [ -f "$f" ] && echo "$f"; done)
 as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q driftwing >/dev/null || fail "apt-get remove"

@@ -20,10 +20,6 @@ start() {
     start_game "${@:2}"
     window=$(wait_for_window 10 "$1") || fail "${*:2}: no $1 window: $(xwininfo -root -children | grep '+0+0')"
 }
-quit() {
-    hold_key "$window" Escape
-    wait_for_exit "$GAME_PID" 3 || fail "Escape: exit $?"
-}
 
 "$GAME" --scale 9 2>"$TEST_TMP/usage" >/dev/null
 [ $? -eq 2 ] && grep -qx "usage: driftwing .*" "$TEST_TMP/usage" && [ "$(wc -l <"$TEST_TMP/usage")" -eq 1 ] ||
@@ -63,13 +59,13 @@ hold_key "$window" p
 sleep 0.5
 shot "$window" resumed
 cmp -s "$TEST_TMP/paused2.ppm" "$TEST_TMP/resumed.ppm" && fail "P again did not let the game go on"
-quit
+quit_game "$window" 3
 
 start 320x300 --scale 1
-quit
+quit_game "$window" 3
 start 320x300
-quit
+quit_game "$window" 3
 printf '\x00\xff[display\nscale = 99\n\x01fullscreen\n' >"$SETTINGS"
 start 640x600
-quit
+quit_game "$window" 3
 echo "the window's display: ok"

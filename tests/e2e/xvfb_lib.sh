@@ -66,6 +66,13 @@ hold_key() {
     xdotool keyup "$2"
 }
 
+# quit_game WINDOW SECONDS: Escape in the game's window; it must end with 0 within SECONDS.
+quit_game() {
+    hold_key "$1" Escape
+    wait_for_exit "$GAME_PID" "$2" ||
+        fail "$GAME: exit $? after Escape, expected 0 within $2 s: $(cat "$TEST_TMP/err")"
+}
+
 # wait_for_exit PID SECONDS: the process's exit status, or 124 while it still runs.
 wait_for_exit() {
     for _ in $(seq $(($2 * 20))); do

@@ -16,15 +16,13 @@ for f in games/driftwing share/games/driftwing/data/{main,back,main2}.bmp share/
     [ -s "$prefix/$f" ] || fail "$f is not installed"
 done
 mv "$prefix" "$TEST_TMP/moved prefix"
-mkdir -p "$TEST_TMP/elsewhere/data" "$TEST_TMP/path"
-echo "not the game's" >"$TEST_TMP/elsewhere/data/notes.txt"
+mkdir -p "$TEST_TMP/game/data" "$TEST_TMP/home" "$TEST_TMP/path"
+echo "not the game's" >"$TEST_TMP/game/data/notes.txt"
 ln -s "$TEST_TMP/moved prefix/games/driftwing" "$TEST_TMP/path/driftwing"
 start_xvfb 1024x768x24
-for game in "$TEST_TMP/moved prefix/games/driftwing" driftwing; do
-    (cd "$TEST_TMP/elsewhere" && PATH="$TEST_TMP/path:$PATH" HOME="$TEST_TMP" exec "$game" --scale 1) 2>"$TEST_TMP/err" &
-    pid=$!
-    window=$(wait_for_window) || fail "$game: no 320x300 window (--scale 1): $(cat "$TEST_TMP/err")"
-    hold_key "$window" Escape
-    wait_for_exit "$pid" 5 || fail "$game: no exit 0 after Escape: $(cat "$TEST_TMP/err")"
+for GAME in "$TEST_TMP/moved prefix/games/driftwing" driftwing; do
+    PATH="$TEST_TMP/path:$PATH" start_game --scale 1
+    window=$(wait_for_window) || fail "$GAME: no 320x300 window (--scale 1): $(cat "$TEST_TMP/err")"
+    quit_game "$window" 5
 done
 echo "installed game: ok"
