@@ -128,7 +128,7 @@ int shot(Display* d, Window w, const char* path) {
     return std::fclose(f) == 0 ? 0 : 1;
 }
 
-// Polls the picture every 2 ms until the window goes or the time is up.
+// Polls the picture every pollMicros until the window goes or the time is up.
 int watch(Display* d, double seconds) {
     Window w = waitForWindow(d, 10);
     if (!w) return 1;
