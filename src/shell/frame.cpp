@@ -7,6 +7,7 @@
 #include "present/score.h"
 #include "present/title.h"
 #include "shell/platform.h"
+#include "shell/quit.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 #include "world/world.h"
@@ -48,7 +49,7 @@ bool runFrame() {
 }
 
 void runFrameLoop() {
-    while (!runFrame() && !platformBetweenFrames(game.gameMode == Playing)) {
+    while (!runFrame() && !platformBetweenFrames(game.gameMode == Playing) && !quitAsked()) {
     }
 }
 

@@ -18,8 +18,9 @@ int startSession();
 // One pass of the frame loop; true when the program is to quit (Escape).
 bool runFrame();
 
-// Runs frames until Escape or the window's close button; between frames the platform
-// sees to the window (fullscreen, pause), which no frame of the game notices.
+// Runs frames until Escape, the window's close button or a quit asked for (shell/quit.h);
+// between frames the platform sees to the window (fullscreen, pause), which no frame of
+// the game notices.
 void runFrameLoop();
 
 // Called by runFrame after the keyboard poll with the keys (GameKey bits) down in this

@@ -1,5 +1,6 @@
 // main.cpp -- Driftwing: read the command line, start the game in a window (recording it or
-// playing a recording back), play until Escape or the close button
+// playing a recording back), play until Escape, the close button or a signal
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -7,10 +8,12 @@
 #include "shell/frame.h"
 #include "shell/options.h"
 #include "shell/platform.h"
+#include "shell/quit.h"
 #include "shell/recording.h"
 #include "state/assets.h"
 
 int main(int argc, char** argv) {
+    catchQuitSignals();
     CommandLine commandLine;
     if (int exitCode = readCommandLine(argc, argv, commandLine); exitCode >= 0) return exitCode;
     useCommandLine(commandLine);
@@ -30,13 +33,18 @@ int main(int argc, char** argv) {
     usePlatform(recording ? recordingPlatform(windowPlatform)
                 : playing ? playbackPlatform(windowPlatform)
                           : windowPlatform);
+    if (recording) platformOnDisplayLost(rescueRecording);
     if (int failure = startUp(); failure != 0) {
         if (recording) abandonRecording();
         std::exit(failure);
     }
+    if (recording) publishRecording();
     runFrameLoop();
     shutdownAssets();
-    if (recording) finishRecording();
-    std::exit(playing ? finishPlayback() : 0);
+    // A signal's code first; then any recording that could not be written whole, or a
+    // recorded game that played out differently.
+    int status = recording ? finishRecording() : 0;
+    if (playing) status = std::max(status, finishPlayback());
+    std::exit(quitAsked() ? quitAsked() : status);
 }
 END_OF_MAIN()

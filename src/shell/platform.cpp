@@ -3,6 +3,14 @@
 
 namespace {
 const Platform* current = &windowPlatform;
+void (*displayLostSave)() = nullptr;
+}  // namespace
+
+void platformOnDisplayLost(void (*save)()) {
+    displayLostSave = save;
+}
+void (*platformDisplayLostSave())() {
+    return displayLostSave;
 }
 
 void usePlatform(const Platform& platform) {

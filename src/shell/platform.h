@@ -51,3 +51,11 @@ void platformPlaySample(const char* cue, SAMPLE* sample, int volume, int pan, in
 void platformShowPalette(const RGB* palette);
 bool platformBetweenFrames(bool gameInProgress);
 void platformLeaveGraphics();
+
+// Called by main before start-up: what to save when the display goes away under the game
+// (the X server killed, its connection dropped). The window platform calls it from
+// whichever thread notices, says "driftwing: lost the display" and ends the process with
+// exit code 1.
+void platformOnDisplayLost(void (*save)());
+// The function given to platformOnDisplayLost, or null.
+void (*platformDisplayLostSave())();

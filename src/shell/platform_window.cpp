@@ -29,6 +29,7 @@
 #include "shell/options.h"
 #include "shell/pacer.h"
 #include "shell/platform.h"
+#include "shell/quit.h"
 
 #ifdef __linux__
 // The library's background thread (key and window events, sound mixing: every 10 ms)
@@ -215,6 +216,7 @@ bool open() {
         install_sound(DIGI_AUTODETECT, MIDI_NONE, "");
     }
     set_window_title("");
+    catchQuitSignals();  // the library has just put handlers of its own in their place
     // What the command line names overrides what was remembered, and is remembered in turn.
     choice = loadDisplayChoice();
     if (commandLine.scaleGiven) choice.scale = commandLine.display.scale;
@@ -330,7 +332,7 @@ bool pauseUntilResumed() {
         present(pausedFrame);
         sleepUntilNanos(monotonicNanos() + FramePacer::framePeriod);
         const uint32_t asked = windowKeysPressed.exchange(0);
-        quit = (pollKeys() & HeldEsc) || closeButtonPressed;
+        quit = (pollKeys() & HeldEsc) || closeButtonPressed || quitAsked();
         if (asked & fullscreenAsked) toggleFullscreen();
         if (asked & pauseAsked) break;
     }

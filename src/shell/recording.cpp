@@ -111,11 +111,16 @@ void abandonRecording() {
     std::remove(filePath.c_str());
 }
 
-void finishRecording() {
+void publishRecording() {}
+
+int finishRecording() {
     writeRun();
     writeCheck("end ");
     std::fclose(file);
+    return 0;
 }
+
+void rescueRecording() {}
 
 bool loadPlayback(const std::string& path, std::string& why) {
     std::ifstream in(path, std::ios::binary);

@@ -34,9 +34,16 @@ private:
     uint64_t reached_ = 0;       // the game's state there
 };
 
-// Called by main before the window opens: the file to record into, created now (an
-// existing one only with overwrite). False with the reason when it cannot be.
+// Called by main before the window opens: the recording is made ready under a name of
+// its own beside PATH, and an existing PATH is left as it is (with overwrite it is to be
+// replaced). False with the reason when it cannot be: PATH exists without overwrite, is
+// a folder, is being recorded into by another game, or its folder takes no new file.
 bool startRecording(const std::string& path, bool overwrite, std::string& why);
+
+// Called by main once the game has started: the recording takes PATH's name (replacing
+// the old file, or a link, not what it points to). When it cannot, one line says why and
+// the game goes on unrecorded.
+void publishRecording();
 
 // Called by main before the window opens: the recording to play. False with the reason
 // when it cannot be read or is no key script.
@@ -46,11 +53,16 @@ bool loadPlayback(const std::string& path, std::string& why);
 const Platform& recordingPlatform(const Platform& window);
 const Platform& playbackPlatform(const Platform& window);
 
-// After the frame loop: writes the closing line and closes the file.
-void finishRecording();
+// After the frame loop: writes the closing line and closes the file. 0 when every write
+// went through, 1 when the recording stopped early (a line on standard error said why).
+int finishRecording();
 
-// Start-up failed: the file just created goes again.
+// Start-up failed: the file made ready goes again, and PATH is as it was.
 void abandonRecording();
+
+// The game is ending without its normal quit path (the display lost), called from any
+// thread: the runs so far and the closing line for the last whole frame are written.
+void rescueRecording();
 
 // After the frame loop: 0 when the recorded game played out the same (or the player
 // quit it early), otherwise 1 after saying where it went differently.
