@@ -1,0 +1,160 @@
+# failures_lib.py -- the machinery of the failure table: each row starts the real game (or
+# the replay runner) in a folder of its own, does something to it, and checks how it ended:
+# the exit code, what standard error said, how soon, and the files left behind.
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+class Row:
+    """One case: see failures_test.py for the fields."""
+
+    def __init__(self, name, args=(), setup=None, action=None, exit=0, stderr=None, lines=None,
+                 within=10, check=None, runner=False, own_x=False, x=True, preexec=None):
+        self.name, self.args, self.setup, self.action = name, list(args), setup, action
+        self.exit, self.stderr, self.lines, self.within = exit, stderr, lines, within
+        self.check, self.runner, self.own_x, self.x, self.preexec = check, runner, own_x, x, preexec
+
+
+class Xvfb:
+    """A private X server on a free display, kept running between clients (-noreset)."""
+
+    def __init__(self, screen="640x480x24"):
+        read, write = os.pipe()
+        self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", screen,
+                                      "-noreset", "-nolisten", "tcp"], pass_fds=[write],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as numbers:
+            self.display = ":" + numbers.readline().strip()
+
+    def stop(self):
+        self.proc.kill()
+        self.proc.wait()
+
+
+class Context:
+    """What a row's setup, action and check see."""
+
+    def __init__(self, paths, display):
+        self.game, self.replay, self.data, self.xprobe = paths
+        self.dir = tempfile.mkdtemp(prefix="driftwing-row.")
+        self.home = os.path.join(self.dir, "home")
+        self.settings = os.path.join(self.home, ".config", "driftwing", "settings.cfg")
+        os.makedirs(os.path.join(self.dir, "game"))
+        os.makedirs(self.home)
+        os.symlink(self.data, os.path.join(self.dir, "game", "data"))
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write("pcm.!default { type null }\n")
+        self.display, self.xvfb, self.proc, self.stderr, self.window = display, None, None, "", None
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def env(self):
+        env = dict(os.environ, HOME=self.home)
+        env.pop("DISPLAY", None)
+        env.pop("XDG_CONFIG_HOME", None)
+        if self.display:
+            env["DISPLAY"] = self.display
+        return env
+
+    def wait_window(self, size="320x300", seconds=10):
+        end = time.monotonic() + seconds
+        while time.monotonic() < end and self.proc.poll() is None:
+            tree = subprocess.run(["xwininfo", "-root", "-children"], env=self.env(),
+                                  capture_output=True, text=True).stdout
+            for line in tree.splitlines():
+                if " %s+" % size in line:
+                    window = line.split()[0]
+                    info = subprocess.run(["xwininfo", "-id", window], env=self.env(),
+                                          capture_output=True, text=True).stdout
+                    if "IsViewable" in info:
+                        self.window = window
+                        return window
+            time.sleep(0.05)
+        raise AssertionError("no %s window" % size)
+
+    def key(self, name, seconds=0.2):
+        xdotool = lambda *a: subprocess.run(["xdotool"] + list(a), env=self.env(),
+                                            stderr=subprocess.DEVNULL)
+        xdotool("windowfocus", self.window or self.wait_window())
+        xdotool("keydown", name)
+        time.sleep(seconds)
+        xdotool("keyup", name)
+
+    def signal(self, sig):
+        self.proc.send_signal(sig)
+
+    def kill_x(self):
+        self.xvfb.stop()
+
+    def cleanup(self):
+        if self.xvfb:
+            self.xvfb.stop()
+        subprocess.run(["chmod", "-R", "u+rwX", self.dir], stderr=subprocess.DEVNULL)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def run_row(row, paths, shared_display):
+    """Runs one row; returns None when it went as expected, else what went wrong."""
+    ctx = Context(paths, None)
+    try:
+        if row.x:
+            if row.own_x:
+                ctx.xvfb = Xvfb()
+                ctx.display = ctx.xvfb.display
+            else:
+                ctx.display = shared_display
+        if row.setup:
+            row.setup(ctx)
+        program = ctx.replay if row.runner else ctx.game
+        args = [a.replace("{tmp}", ctx.dir) for a in row.args]
+        err = open(ctx.path("stderr"), "w+")
+        ctx.proc = subprocess.Popen([program] + args, cwd=os.path.join(ctx.dir, "game"),
+                                    env=ctx.env(), stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.DEVNULL, stderr=err,
+                                    preexec_fn=row.preexec and (lambda: row.preexec(ctx)))
+        if row.action:
+            row.action(ctx)
+        began = time.monotonic()
+        try:
+            code = ctx.proc.wait(timeout=row.within)
+        except subprocess.TimeoutExpired:
+            ctx.proc.kill()
+            ctx.proc.wait()
+            return "still running %.1f s after it should have ended" % row.within
+        took = time.monotonic() - began
+        err.seek(0)
+        ctx.stderr = err.read()
+        # ALSA speaks for itself about the sound card it does not find; only the game's count.
+        said = [l for l in ctx.stderr.strip().splitlines() if not l.startswith("ALSA lib ")]
+        wrong = []
+        if code != row.exit:
+            wrong.append("exit %d, expected %d" % (code, row.exit))
+        if row.stderr and not re.search(row.stderr, ctx.stderr, re.MULTILINE):
+            wrong.append("standard error lacks /%s/" % row.stderr)
+        if row.lines is not None and len(said) != row.lines:
+            wrong.append("%d lines on standard error, expected %d" % (len(said), row.lines))
+        if row.check and not wrong:
+            problem = row.check(ctx)
+            if problem:
+                wrong.append(problem)
+        if wrong:
+            return "; ".join(wrong) + " (ended %.2f s after; standard error: %r)" % (took, ctx.stderr[:600])
+        return None
+    except AssertionError as e:
+        if ctx.proc and ctx.proc.poll() is None:
+            ctx.proc.kill()
+            ctx.proc.wait()
+        return "%s (standard error: %r)" % (e, open(ctx.path("stderr")).read()[:600]
+                                            if os.path.exists(ctx.path("stderr")) else "")
+    finally:
+        if ctx.proc and ctx.proc.poll() is None:
+            ctx.proc.kill()
+            ctx.proc.wait()
+        ctx.cleanup()

@@ -1,0 +1,48 @@
+#!/usr/bin/env python3
+# failures_test.py -- the game under hostile conditions, one table row a case: signals, a
+# lost display, full disks, files that exist, vanish or are not files at all, damaged
+# recordings and settings, a command line spelt wrong. Every row checks the exit code,
+# what standard error says, that the program ended in time, and the files left behind.
+# The tables are in failure_rows/*.py, one file an area; the machinery in failures_lib.py.
+#
+#   failures_test.py GAME REPLAY DATA_DIR XPROBE [NAME_PART]
+import glob
+import importlib.util
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from failures_lib import Xvfb, run_row  # noqa: E402
+
+
+def tables():
+    for path in sorted(glob.glob(os.path.join(HERE, "failure_rows", "*.py"))):
+        spec = importlib.util.spec_from_file_location(os.path.basename(path)[:-3], path)
+        module = importlib.util.module_from_spec(spec)
+        spec.loader.exec_module(module)
+        for row in module.ROWS:
+            yield os.path.basename(path)[:-3], row
+
+
+def main(game, replay, data, xprobe, only=""):
+    paths = tuple(os.path.realpath(p) for p in (game, replay, data, xprobe))
+    shared = Xvfb()
+    failed = ran = 0
+    try:
+        for table, row in tables():
+            if only not in row.name:
+                continue
+            ran += 1
+            problem = run_row(row, paths, shared.display)
+            if problem:
+                failed += 1
+                print("FAIL %s: %s: %s" % (table, row.name, problem), file=sys.stderr)
+    finally:
+        shared.stop()
+    print("%d passed, %d failed" % (ran - failed, failed))
+    return failed == 0 and ran > 0
+
+
+if __name__ == "__main__":
+    sys.exit(0 if main(*sys.argv[1:6]) else 1)
