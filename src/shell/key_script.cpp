@@ -1,8 +1,9 @@
 // key_script.cpp -- reading a key script or a recording line by line
 #include "shell/key_script.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "shell/keys.h"
 
@@ -16,9 +17,7 @@ constexpr KeyName keyNames[] = {
     {"DOWN", HeldDown}, {"SPACE", HeldSpace}, {"S", HeldS},
 };
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 // Splits off the next blank-separated word of `rest`; empty when none is left.
 std::string_view nextWord(std::string_view& rest) {
@@ -31,7 +30,7 @@ std::string_view nextWord(std::string_view& rest) {
     return word;
 }
 
-// COUNT: decimal digits only, 1 .. 2^31-1. Returns 0 when it is not such a number.
+// COUNT: decimal digits only, 1 .. maxRunFrames. Returns 0 when it is not such a number.
 int32_t readCount(std::string_view word, std::string& error) {
     if (word.empty()) {
         error = "missing frame count";
@@ -40,12 +39,13 @@ int32_t readCount(std::string_view word, std::string& error) {
     int64_t value = 0;
     for (char c : word) {
         if (c < '0' || c > '9') {
-            error = "frame count '" + std::string(word) + "' is not a whole number of frames";
+            error = "frame count '" + quoted(word) + "' is not a whole number of frames";
             return 0;
         }
         value = value * 10 + (c - '0');
-        if (value > std::numeric_limits<int32_t>::max()) {
-            error = "frame count '" + std::string(word) + "' is too large (at most 2147483647)";
+        if (value > maxRunFrames) {
+            error = "frame count '" + quoted(word) + "' is too large (at most " +
+                    std::to_string(maxRunFrames) + ", ten hours)";
             return 0;
         }
     }
@@ -66,8 +66,8 @@ bool readKeys(std::string_view word, uint32_t& keys, std::string& error) {
         std::string_view name = word.substr(0, plus);
         uint32_t bit = keyOfName(name);
         if (bit == 0) {
-            error = name.empty() ? "empty key name in '" + std::string(word) + "'"
-                                 : "unknown key '" + std::string(name) + "'";
+            error = name.empty() ? "empty key name in '" + quoted(word) + "'"
+                                 : "unknown key '" + quoted(name) + "'";
             return false;
         }
         keys |= bit;
@@ -76,31 +76,78 @@ bool readKeys(std::string_view word, uint32_t& keys, std::string& error) {
     }
 }
 
-// A comment's state check: "frame N state DIGEST" or "end frame N state DIGEST".
-void readCheck(std::string_view comment, KeyScript& script) {
+bool hasWord(std::string_view rest, std::string_view wanted) {
+    for (std::string_view word = nextWord(rest); !word.empty(); word = nextWord(rest))
+        if (word == wanted) return true;
+    return false;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A comment's state note: "frame N state DIGEST" or "end frame N state DIGEST". A comment
+// that is no note is passed over; a note that is not well formed is an error.
+void readCheck(std::string_view comment, KeyScript& script, std::string& error) {
     std::string_view rest = comment;
     std::string_view word = nextWord(rest);
+    if ((word != "frame" && word != "end") || !hasWord(rest, "state")) return;
     const bool end = word == "end";
     if (end) word = nextWord(rest);
     std::string_view frame = nextWord(rest), state = nextWord(rest), digest = nextWord(rest);
-    if (word != "frame" || frame.empty() || state != "state" || digest.size() != 16 ||
-        !nextWord(rest).empty())
+    if (word != "frame" || state != "state" || !nextWord(rest).empty()) {
+        error = "a state note reads '# [end] frame N state DIGEST', not '#" + quoted(comment) + "'";
         return;
+    }
+    constexpr int64_t latestFrame = int64_t{1} << 50;
     StateCheck check{0, 0};
     for (char c : frame) {
-        if (c < '0' || c > '9' || check.frame > (int64_t{1} << 50)) return;
-        check.frame = check.frame * 10 + (c - '0');
+        const bool digit = c >= '0' && c <= '9';
+        check.frame = digit && check.frame <= latestFrame ? check.frame * 10 + (c - '0') : -1;
+        if (check.frame < 0) break;
     }
-    for (char c : digest) {
-        const char* hex = "0123456789abcdef";
-        const char* at = c ? std::strchr(hex, c) : nullptr;
-        if (!at) return;
-        check.digest = check.digest << 4 | static_cast<uint64_t>(at - hex);
+    if (check.frame <= 0 || check.frame > latestFrame) {
+        error = "the state note's frame '" + quoted(frame) + "' is not a frame number";
+        return;
+    }
+    const auto isHex = [](char c) { return hexDigit(c) >= 0; };
+    if (digest.size() != 16 || !std::all_of(digest.begin(), digest.end(), isHex)) {
+        error = "the state note's digest '" + quoted(digest) + "' is not 16 hex digits";
+        return;
+    }
+    for (char c : digest) check.digest = check.digest << 4 | static_cast<uint64_t>(hexDigit(c));
+    if (script.ended) {
+        error = "a state note after the closing one";
+        return;
+    }
+    if (!script.checks.empty() && check.frame <= script.checks.back().frame) {
+        error = "the state note's frame " + std::to_string(check.frame) + " is not after the last";
+        return;
     }
     script.checks.push_back(check);
     script.ended = end;
 }
 }  // namespace
+
+std::string quoted(std::string_view text) {
+    constexpr size_t longest = 40;
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < longest; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            out += static_cast<char>(c);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        }
+    }
+    if (text.size() > longest) out += "...";
+    return out;
+}
 
 void writeKeyNames(uint32_t keys, char* text) {
     *text = '\0';
@@ -121,16 +168,34 @@ uint32_t keyOfName(std::string_view name) {
 
 KeyScript parseKeyScript(std::string_view text) {
     KeyScript script;
+    constexpr std::string_view byteOrderMark = "\xef\xbb\xbf";
+    if (text.substr(0, byteOrderMark.size()) == byteOrderMark)
+        text.remove_prefix(byteOrderMark.size());
+    // A recording is written a whole line at a time; one that ends mid-line was cut there.
+    const bool recording = text.substr(0, recordingHeader.size()) == recordingHeader;
+    if (recording && !text.empty() && text.back() != '\n') {
+        text.remove_suffix(text.size() - (text.rfind('\n') + 1));
+        script.cutShort = true;
+    }
     int lineNumber = 0;
+    auto fail = [&](std::string error) {
+        script.lines.clear();
+        script.checks.clear();
+        script.errorLine = lineNumber;
+        script.error = std::move(error);
+        return script;
+    };
     while (!text.empty()) {
         ++lineNumber;
         size_t newline = text.find('\n');
         std::string_view line = text.substr(0, newline);
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
 
+        std::string error;
         size_t hash = line.find('#');
         if (hash != std::string_view::npos) {
-            readCheck(line.substr(hash + 1), script);
+            readCheck(line.substr(hash + 1), script, error);
+            if (!error.empty()) return fail(error);
             line = line.substr(0, hash);
         }
         std::string_view rest = line;
@@ -140,17 +205,12 @@ KeyScript parseKeyScript(std::string_view text) {
         std::string_view extra = nextWord(rest);
 
         KeyScriptLine parsed{};
-        std::string error;
         parsed.count = readCount(countWord, error);
         if (error.empty()) readKeys(keysWord, parsed.keys, error);
         if (error.empty() && !extra.empty())
-            error = "unexpected '" + std::string(extra) + "' after the keys";
-        if (!error.empty()) {
-            script.lines.clear();
-            script.errorLine = lineNumber;
-            script.error = error;
-            return script;
-        }
+            error = "unexpected '" + quoted(extra) + "' after the keys";
+        if (error.empty() && script.ended) error = "keys after the closing state note";
+        if (!error.empty()) return fail(error);
         script.lines.push_back(parsed);
     }
     return script;

@@ -45,6 +45,10 @@ bool startRecording(const std::string& path, bool overwrite, std::string& why);
 // the game goes on unrecorded.
 void publishRecording();
 
+// Reads a key script or a recording whole, refusing before it reads anything what is no
+// regular file, an empty file, or one over 64 MiB (why says which). Never blocks.
+bool readScriptFile(const std::string& path, std::string& text, std::string& why);
+
 // Called by main before the window opens: the recording to play. False with the reason
 // when it cannot be read or is no key script.
 bool loadPlayback(const std::string& path, std::string& why);

@@ -22,10 +22,10 @@ void resetExplosion(Explosion& e) {
 }
 }  // namespace
 
-uint64_t gameStateDigest() {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&game);
+uint64_t gameStateDigest(const GameState& state) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&state);
     uint64_t digest = 1469598103934665603ull;
-    for (size_t at = 0; at < sizeof game; at += sizeof(int32_t)) {
+    for (size_t at = 0; at < sizeof state; at += sizeof(int32_t)) {
         uint32_t field;
         std::memcpy(&field, bytes + at, sizeof field);
         for (int shift = 0; shift < 32; shift += 8)

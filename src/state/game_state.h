@@ -93,10 +93,11 @@ bool initSession();
 // Called at start-up (mode 0) and by the S key on the title screen: readies a new game.
 void resetGame();
 
-// Every field of `game` in one 64-bit number (FNV-1a over the fields in order, each as
-// 4 little-endian bytes): the same on every platform for the same game. Recordings note
-// it so that a replay can show it came out the same.
-uint64_t gameStateDigest();
+// Every field of a game state (`game` unless another is named) in one 64-bit number
+// (FNV-1a over the fields in order, each as 4 little-endian bytes): the same on every
+// platform for the same game. Recordings note it so that a replay can show it came out
+// the same.
+uint64_t gameStateDigest(const GameState& state = game);
 
 // Converts scrollY into the first handled map row: nearest integer, halves to even.
 int32_t rowOfScroll(int32_t scrollY);

@@ -44,6 +44,7 @@ TEST_F(Session, ARecordingNotesTheStateAndPlaysBackAsTheSameGame) {
     const std::string path = "/tmp/driftwing-recording-" + std::to_string(getpid()) + ".keys";
     std::string why;
     ASSERT_TRUE(startRecording(path, true, why)) << why;
+    publishRecording();
     usePlatform(recordingPlatform(headlessPlatform));
     for (int frame = 1; frame <= 1900; ++frame) {
         setHeadlessKeys(frame % 97 < 40 ? HeldS | HeldSpace : frame % 7 ? uint32_t{HeldLeft} : 0u);

@@ -12,16 +12,13 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "shell/key_script.h"
 #include "shell/frame.h"
 #include "shell/headless.h"
+#include "shell/key_script.h"
 #include "shell/platform.h"
 #include "shell/recording.h"
 #include "state/assets.h"
@@ -117,7 +114,8 @@ int readOptions(int argc, char** argv, Options& options) {
         std::string arg = argv[i];
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
-            if (sawScript) return refuse("more than one script given: '" + arg + "'\n" + usage);
+            if (sawScript)
+                return refuse("more than one script given: '" + quoted(arg) + "'\n" + usage);
             options.scriptPath = arg;
             sawScript = true;
             continue;
@@ -131,7 +129,7 @@ int readOptions(int argc, char** argv, Options& options) {
             continue;
         }
         bool takesValue = arg == "--data" || arg == "--trace" || arg == "--shot";
-        if (!takesValue) return refuse("unknown option '" + arg + "'\n" + usage);
+        if (!takesValue) return refuse("unknown option '" + quoted(arg) + "'\n" + usage);
         if (i + 1 >= argc) return refuse("option " + arg + " needs a value\n" + usage);
         std::string value = argv[++i];
         if (arg == "--data") {
@@ -143,7 +141,8 @@ int readOptions(int argc, char** argv, Options& options) {
             Shot shot{};
             if (colon == std::string::npos || colon + 1 == value.size() ||
                 !readFrameNumber(value.substr(0, colon), shot.frame))
-                return refuse("--shot takes N:FILE with a frame number N, not '" + value + "'");
+                return refuse("--shot takes N:FILE with a frame number N, not '" + quoted(value) +
+                              "'");
             shot.path = absolutePath(value.substr(colon + 1));
             options.shots.push_back(shot);
         }
@@ -152,17 +151,21 @@ int readOptions(int argc, char** argv, Options& options) {
     return -1;
 }
 
-bool readWholeFile(const std::string& path, std::string& text) {
-    if (path == "-") {
-        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return !std::cin.bad();
+// The script from a file (refused before it is read when it is no regular file, empty or
+// over 64 MiB), or from standard input up to that size.
+bool readScript(const std::string& path, std::string& text, std::string& why) {
+    if (path != "-") return readScriptFile(path, text, why);
+    constexpr size_t largest = size_t{64} << 20;
+    char chunk[65536];
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+        text.append(chunk, static_cast<size_t>(std::cin.gcount()));
+        if (text.size() > largest) {
+            why = "it is larger than 64 MiB";
+            return false;
+        }
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
-    return !in.bad();
+    why = std::cin.bad() ? "it cannot be read" : "";
+    return why.empty();
 }
 
 // Sounds the game started since the last trace line.
@@ -222,19 +225,23 @@ int main(int argc, char** argv) {
     int refused = readOptions(argc, argv, options);
     if (refused >= 0) return refused;
 
-    std::string scriptText;
-    if (!readWholeFile(options.scriptPath, scriptText))
-        return refuse("cannot read the script " + options.scriptPath + ": " +
-                      std::strerror(errno));
+    std::string scriptText, why;
+    if (!readScript(options.scriptPath, scriptText, why))
+        return refuse("cannot read the script " + options.scriptPath + ": " + why);
     KeyScript script = parseKeyScript(scriptText);
     if (!script.ok())
         return refuse(options.scriptPath + ": line " + std::to_string(script.errorLine) + ": " +
                       script.error);
+    if (script.cutShort)
+        std::fprintf(stderr,
+                     "driftwing-replay: note: %s ends mid-line (cut short?); played to its last "
+                     "whole line\n",
+                     options.scriptPath.c_str());
 
     for (const Shot& shot : options.shots) {
-        std::string why;
-        if (!canWriteFile(shot.path, why))
-            return refuse("cannot write the picture " + shot.path + ": " + why);
+        std::string unwritable;
+        if (!canWriteFile(shot.path, unwritable))
+            return refuse("cannot write the picture " + shot.path + ": " + unwritable);
     }
 
     std::FILE* traceFile = nullptr;
@@ -265,8 +272,8 @@ int main(int argc, char** argv) {
     if (traceFile) trace = std::make_unique<TraceWriter>(traceFile, backBuffer->w, backBuffer->h);
     StateChecker checker(&script.checks);
     int64_t frames = 0;
-    bool wrote = runScript(script, trace.get(), options.shots, options.verify ? &checker : nullptr,
-                           frames);
+    bool wrote =
+        runScript(script, trace.get(), options.shots, options.verify ? &checker : nullptr, frames);
     if (trace) trace->finish();
     shutdownAssets();
 
