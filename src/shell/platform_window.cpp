@@ -6,6 +6,7 @@
 #include <winalleg.h>
 #endif
 #ifdef ALLEGRO_WITH_XWINDOWS
+#include <unistd.h>
 #include <xalleg.h>
 #endif
 
@@ -71,7 +72,7 @@ int screenDepth = 8;
 BITMAP* canvas = nullptr;  // the frame enlarged, in the screen's pixel format
 BITMAP* shown = nullptr;   // the 8-bit frame now on the screen; only rows that differ are redrawn
 BITMAP* pausedFrame = nullptr;
-uint32_t screenColours[256];  // screen pixel of each palette index
+uint32_t screenColours[256];       // screen pixel of each palette index
 const RGB* gamePalette = nullptr;  // the palette the game last showed
 bool redrawAll = true;
 int musicVoice = -1;
@@ -110,6 +111,30 @@ void coverDesktop() {
                SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(display);
 }
+std::atomic<bool> displayLost{false};
+
+// Xlib calls this from whichever thread finds the connection to the X server broken: the
+// library's event thread (it reads the display every 10 ms) or the game's own drawing.
+// Xlib ends the process itself if this returns, so it never does: the first thread here
+// says so, saves what main asked to save and ends the process at once, without the exit
+// handlers (the library's would talk to the display that is gone); a second thread
+// noticing too sleeps until then.
+int onDisplayLost(Display*) {
+    if (displayLost.exchange(true)) {
+        for (;;) pause();
+    }
+    static const char line[] = "driftwing: lost the display\n";
+    if (write(STDERR_FILENO, line, sizeof line - 1) < 0) {
+        // nothing more can be said
+    }
+    if (void (*save)() = platformDisplayLostSave()) save();
+    _exit(1);
+}
+
+// Called by open before the library starts: Xlib's handler is one for the whole
+// process, and the library never sets one of its own.
+void watchDisplay() { XSetIOErrorHandler(onDisplayLost); }
+
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};  // a window over the desktop
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 constexpr bool retraceIsReal = false;  // the X11 driver's vsync() waits about 27 ms, for no retrace
@@ -120,6 +145,7 @@ constexpr bool everyRowEveryFrame = false;
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_FULLSCREEN};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED, GFX_GDI};
 void coverDesktop() {}
+void watchDisplay() {}
 constexpr bool retraceIsReal = true;
 // Under Wine the first copies to a new window can be lost before it shows, and nothing
 // paints them again: there every frame is copied whole, as the game always did.
@@ -128,6 +154,7 @@ constexpr bool everyRowEveryFrame = true;
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 void coverDesktop() {}
+void watchDisplay() {}
 constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
@@ -203,6 +230,7 @@ bool openScreen(bool fullscreen) {
 }
 
 bool open() {
+    watchDisplay();
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start: %s\n",
                      allegro_error[0] ? allegro_error : "no display to open a window on");
@@ -312,8 +340,9 @@ void toggleFullscreen() {
         std::exit(1);
     }
     if (fullscreenNow != wanted) {
-        std::fprintf(stderr, wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
-                                    : "driftwing: the display refused a window; staying fullscreen\n");
+        std::fprintf(stderr,
+                     wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
+                            : "driftwing: the display refused a window; staying fullscreen\n");
         return;
     }
     choice.fullscreen = fullscreenNow;
