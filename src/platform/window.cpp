@@ -11,8 +11,7 @@
 #endif
 
 #ifdef __linux__
-#include <dlfcn.h>
-#include <sys/select.h>
+#include <sys/prctl.h>
 #endif
 
 #include <algorithm>
@@ -24,37 +23,17 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame.h"
-#include "shell/keys.h"
-#include "shell/leak_check.h"
-#include "shell/options.h"
-#include "shell/pacer.h"
-#include "shell/platform.h"
-#include "shell/quit.h"
-
-#ifdef __linux__
-// The library's background thread (key and window events, sound mixing: every 10 ms)
-// sleeps in select() for 1 ms between looks at the clock, a thousand wake-ups a second
-// that cost more than the whole game. Its work keeps its 10 ms beat when that one sleep
-// lasts 10 ms, so the game stretches it here; every other select() is the C library's.
-extern "C" int select(int count, fd_set* reads, fd_set* writes, fd_set* errors, timeval* timeout) {
-    using Select = int (*)(int, fd_set*, fd_set*, fd_set*, timeval*);
-    static const Select next = reinterpret_cast<Select>(dlsym(RTLD_NEXT, "select"));
-    if (count == 0 && !reads && !writes && !errors && timeout && timeout->tv_sec == 0 &&
-        timeout->tv_usec == 1000)
-        timeout->tv_usec = 10000;
-    return next(count, reads, writes, errors, timeout);
-}
-#endif
+#include "platform/key_latch.h"
+#include "platform/leak_check.h"
+#include "platform/options.h"
+#include "platform/pacer.h"
+#include "platform/platform.h"
+#include "platform/quit.h"
+#include "platform/window.h"
+#include "state/assets.h"
+#include "state/keys.h"
 
 namespace {
-struct KeyBit {
-    int scancode;
-    GameKey bit;
-};
-constexpr KeyBit gameKeys[] = {{KEY_ESC, HeldEsc}, {KEY_LEFT, HeldLeft}, {KEY_RIGHT, HeldRight},
-                               {KEY_UP, HeldUp},   {KEY_DOWN, HeldDown}, {KEY_SPACE, HeldSpace},
-                               {KEY_S, HeldS}};
 // Keys about the window rather than the game, noted as they are pressed.
 constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
 
@@ -64,7 +43,6 @@ std::atomic<uint32_t> windowKeysPressed{0};
 KeyLatch tappedKeys;
 FramePacer pacer;
 
-CommandLine commandLine;
 DisplayChoice choice;  // what the player asked for: settings, then the command line
 bool fullscreenNow = false;
 int scale = 1, originX = 0, originY = 0;  // the frame's size and place on the screen
@@ -85,7 +63,7 @@ void onFocusLost() { focusLost = true; }
 // Called by the keyboard driver's thread for every key that goes down or up.
 void onKey(int scancode) {
     if (scancode & 0x80) return;
-    for (const KeyBit& k : gameKeys) {
+    for (const GameKeyName& k : gameKeys) {
         if (scancode == k.scancode) tappedKeys.press(k.bit);
     }
     if (scancode == KEY_P) windowKeysPressed |= pauseAsked;
@@ -159,6 +137,9 @@ void watchDisplay() {}
 constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
+
+const char* const refusedFullscreen =
+    "driftwing: the display refused fullscreen; playing in a window\n";
 
 // The window or the desktop covered with the frame at a whole scale; false when the
 // display refuses.
@@ -242,8 +223,24 @@ Opened openScreen(bool fullscreen) {
     return Opened::yes;
 }
 
-bool open() {
-    watchDisplay();
+// The library's background thread (key and window events, sound mixing: every 10 ms)
+// sleeps 1 ms at a time between looks at the clock, a thousand wake-ups a second that
+// cost more than the whole game. A thread takes its timer slack from the thread that
+// starts it, so the library's threads are started with 9 ms of slack (their 1 ms sleeps
+// end with the 10 ms beat they keep anyway) and the game's own thread gets the default
+// back: no other sleep of the process changes.
+void slackenLibraryThreads(bool starting) {
+#ifdef __linux__
+    constexpr unsigned long librarySlack = 9'000'000;  // ns
+    prctl(PR_SET_TIMERSLACK, starting ? librarySlack : 0UL, 0UL, 0UL, 0UL);
+#else
+    (void)starting;
+#endif
+}
+
+// The library, its keyboard, timer and sound, and the first screen; false after a line
+// that says why.
+bool openLibraryAndScreen() {
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start: %s\n",
                      allegro_error[0] ? allegro_error : "no display to open a window on");
@@ -258,6 +255,7 @@ bool open() {
     }
     set_window_title("");
     catchQuitSignals();  // the library has just put handlers of its own in their place
+    const CommandLine& commandLine = givenCommandLine();
     // What the command line names overrides what was remembered, and is remembered in turn.
     choice = loadDisplayChoice();
     if (commandLine.scaleGiven) choice.scale = commandLine.display.scale;
@@ -272,13 +270,21 @@ bool open() {
         return false;
     }
     if (opened == Opened::yes && fullscreenNow != choice.fullscreen)
-        std::fprintf(stderr, "driftwing: the display refused fullscreen; playing in a window\n");
+        std::fputs(refusedFullscreen, stderr);
     if (opened == Opened::noPicture || !(shown = makePicture(8, frameWidth, frameHeight)) ||
         !(pausedFrame = makePicture(8, frameWidth, frameHeight))) {
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
         return false;
     }
     return true;
+}
+
+bool open() {
+    watchDisplay();
+    slackenLibraryThreads(true);
+    const bool opened = openLibraryAndScreen();
+    slackenLibraryThreads(false);
+    return opened;
 }
 
 void waitRetrace() { pacer.wait(); }
@@ -328,7 +334,7 @@ void present(BITMAP* frame) {
 uint32_t pollKeys() {
     poll_keyboard();
     uint32_t held = 0;
-    for (const KeyBit& k : gameKeys) {
+    for (const GameKeyName& k : gameKeys) {
         if (key[k.scancode]) held |= k.bit;
     }
     return tappedKeys.take(held);
@@ -363,9 +369,9 @@ void toggleFullscreen() {
         return;
     }
     if (fullscreenNow != wanted) {
-        std::fprintf(stderr,
-                     wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
-                            : "driftwing: the display refused a window; staying fullscreen\n");
+        std::fputs(wanted ? refusedFullscreen
+                          : "driftwing: the display refused a window; staying fullscreen\n",
+                   stderr);
         return;
     }
     choice.fullscreen = fullscreenNow;
@@ -406,8 +412,6 @@ bool betweenFrames(bool gameInProgress) {
 
 void leaveGraphics() { set_gfx_mode(GFX_TEXT, 0, 0, 0, 0); }
 }  // namespace
-
-void useCommandLine(const CommandLine& given) { commandLine = given; }
 
 const Platform windowPlatform = {open,       waitRetrace, present,       pollKeys,
                                  playSample, showPalette, betweenFrames, leaveGraphics};

@@ -14,10 +14,10 @@ struct CommandLine {
     DisplayChoice display;
     bool scaleGiven = false;       // --scale was given
     bool fullscreenGiven = false;  // --fullscreen or --window was given
-    std::string recordPath;     // --record FILE: the game's keys written to FILE
-    bool overwrite = false;     // --force: an existing FILE is written over
-    std::string playPath;       // --play FILE: a recorded game shown again
-    std::string dataDir;        // --data DIR: the folder holding data/
+    std::string recordPath;        // --record FILE: the game's keys written to FILE
+    bool overwrite = false;        // --force: an existing FILE is written over
+    std::string playPath;          // --play FILE: a recorded game shown again
+    std::string dataDir;           // --data DIR: the folder holding data/
 };
 
 constexpr int largestScale = 8;
@@ -51,3 +51,6 @@ int fittingScale(int desktopWidth, int desktopHeight);
 // is up it takes the command line's display choice over the remembered one, and
 // remembers that in turn.
 void useCommandLine(const CommandLine& commandLine);
+
+// The command line main gave to useCommandLine (all defaults before it).
+const CommandLine& givenCommandLine();

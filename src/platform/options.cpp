@@ -1,6 +1,6 @@
 // options.cpp -- the command line, and the settings file read and written with the library's config
 // functions
-#include "shell/options.h"
+#include "platform/options.h"
 
 #include <allegro.h>
 #ifdef ALLEGRO_WINDOWS
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "shell/frame.h"
+#include "state/assets.h"
 
 #ifndef DRIFTWING_VERSION
 #define DRIFTWING_VERSION "unknown"
@@ -168,3 +168,11 @@ int fittingScale(int desktopWidth, int desktopHeight) {
         std::min(desktopWidth * 9 / 10 / frameWidth, desktopHeight * 85 / 100 / frameHeight);
     return std::clamp(scale, 1, largestScale);
 }
+
+namespace {
+CommandLine given;  // what main read, for the window platform
+}  // namespace
+
+void useCommandLine(const CommandLine& commandLine) { given = commandLine; }
+
+const CommandLine& givenCommandLine() { return given; }
