@@ -119,6 +119,14 @@ int onDisplayLost(Display*) {
 // process, and the library never sets one of its own.
 void watchDisplay() { XSetIOErrorHandler(onDisplayLost); }
 
+// Sends what is queued for the X server and reads the window's events (keys, focus, the
+// close button) on the game's own thread, now. The library does the same on its background
+// thread every 10 ms; left to it, a key would wait up to 10 ms to be seen and a finished
+// picture up to 10 ms to reach the screen. Only the library's internal input handler does
+// both under the library's own lock (it syncs with the server, then handles the queued
+// events), so it is called here, and only here.
+void exchangeWithServer() { _xwin_handle_input(); }
+
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};  // a window over the desktop
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 constexpr bool retraceIsReal = false;  // the X11 driver's vsync() waits about 27 ms, for no retrace
@@ -130,6 +138,7 @@ const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_FULLSCREEN};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED, GFX_GDI};
 void coverDesktop() {}
 void watchDisplay() {}
+void exchangeWithServer() {}
 constexpr bool retraceIsReal = true;
 // Under Wine the first copies to a new window can be lost before it shows, and nothing
 // paints them again: there every frame is copied whole, as the game always did.
@@ -139,6 +148,7 @@ const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 void coverDesktop() {}
 void watchDisplay() {}
+void exchangeWithServer() {}
 constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
@@ -313,7 +323,8 @@ void enlargeRow(int y) {
                     sizeof(Pixel) * frameWidth * win.scale);
 }
 
-// Only the rows that changed since the last frame are enlarged and sent to the screen.
+// Only the rows that changed since the last frame are enlarged and sent to the screen,
+// at once.
 void present(BITMAP* frame) {
     if (!win.screenReady) return;
     int first = -1, last = -1;
@@ -336,9 +347,11 @@ void present(BITMAP* frame) {
         blit(win.canvas, screen, 0, first * win.scale, win.originX, win.originY + first * win.scale,
              frameWidth * win.scale, rows * win.scale);
     }
+    exchangeWithServer();  // the picture on its way to the screen now
 }
 
 uint32_t pollKeys() {
+    exchangeWithServer();
     poll_keyboard();
     uint32_t held = 0;
     for (const GameKeyName& k : gameKeys) {
