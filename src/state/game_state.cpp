@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "state/assets.h"
+#include "state/fnv.h"
 #include "state/cues.h"
 #include "state/level.h"
 
@@ -24,12 +25,12 @@ void resetExplosion(Explosion& e) {
 
 uint64_t gameStateDigest(const GameState& state) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&state);
-    uint64_t digest = 1469598103934665603ull;
+    uint64_t digest = stateDigestBasis;
     for (size_t at = 0; at < sizeof state; at += sizeof(int32_t)) {
         uint32_t field;
         std::memcpy(&field, bytes + at, sizeof field);
         for (int shift = 0; shift < 32; shift += 8)
-            digest = (digest ^ (field >> shift & 0xff)) * 1099511628211ull;
+            digest = (digest ^ (field >> shift & 0xff)) * fnvPrime;
     }
     return digest;
 }

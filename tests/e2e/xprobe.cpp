@@ -12,6 +12,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "state/fnv.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -75,14 +77,14 @@ XImage* grab(Display* d, Window w) {
 
 // 64-bit FNV-1a over the rows of pixels, leaving out each row's padding.
 uint64_t pictureHash(XImage* img) {
-    uint64_t h = 1469598103934665603ull;
+    uint64_t h = fnvOffsetBasis;
     size_t rowBytes = static_cast<size_t>(img->width) * img->bits_per_pixel / 8;
     for (int y = 0; y < img->height; ++y) {
         const unsigned char* p =
             reinterpret_cast<const unsigned char*>(img->data) + y * img->bytes_per_line;
         for (size_t i = 0; i < rowBytes; ++i) {
             h ^= p[i];
-            h *= 1099511628211ull;
+            h *= fnvPrime;
         }
     }
     return h;

@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr uint64_t fnvOffsetBasis = 14695981039346656037ull;
-constexpr uint64_t fnvPrime = 1099511628211ull;
+#include "state/fnv.h"
 
 // FNV-1a over `count` bytes, going on from `hash` (fnvOffsetBasis for a fresh one).
 uint64_t fnv1a(const uint8_t* bytes, size_t count, uint64_t hash = fnvOffsetBasis);
