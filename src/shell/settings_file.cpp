@@ -21,6 +21,9 @@
 #ifndef O_NONBLOCK
 #define O_NONBLOCK 0
 #endif
+#ifndef O_NOCTTY
+#define O_NOCTTY 0
+#endif
 #ifndef O_CLOEXEC
 #define O_CLOEXEC 0
 #endif
@@ -148,7 +151,7 @@ SettingsFile settingsOfText(std::string_view text) {
 
 SettingsRead readSettingsFile(const std::string& path, SettingsFile& file, std::string& problem) {
     // Not blocking: a FIFO or a device at that path is seen for what it is and not read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_BINARY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_BINARY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) return SettingsRead::missing;
         problem = reason(errno);
