@@ -19,6 +19,11 @@ int startUp() {
 
 int startSession() {
     backBuffer = create_bitmap_ex(8, frameWidth, frameHeight);
+    if (!backBuffer) {
+        platformLeaveGraphics();
+        std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", frameWidth, frameHeight);
+        return 1;
+    }
     clear_bitmap(backBuffer);
     game.scrollY = 0;
     game.topRow = 1;

@@ -6,6 +6,7 @@
 #include <winalleg.h>
 #endif
 #ifdef ALLEGRO_WITH_XWINDOWS
+#include <unistd.h>
 #include <xalleg.h>
 #endif
 
@@ -71,9 +72,10 @@ int screenDepth = 8;
 BITMAP* canvas = nullptr;  // the frame enlarged, in the screen's pixel format
 BITMAP* shown = nullptr;   // the 8-bit frame now on the screen; only rows that differ are redrawn
 BITMAP* pausedFrame = nullptr;
-uint32_t screenColours[256];  // screen pixel of each palette index
+uint32_t screenColours[256];       // screen pixel of each palette index
 const RGB* gamePalette = nullptr;  // the palette the game last showed
 bool redrawAll = true;
+bool screenReady = false;  // a mode is set and the canvas made: frames may be shown
 int musicVoice = -1;
 
 void onCloseButton() { closeButtonPressed = 1; }
@@ -110,6 +112,30 @@ void coverDesktop() {
                SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(display);
 }
+std::atomic<bool> displayLost{false};
+
+// Xlib calls this from whichever thread finds the connection to the X server broken: the
+// library's event thread (it reads the display every 10 ms) or the game's own drawing.
+// Xlib ends the process itself if this returns, so it never does: the first thread here
+// says so, saves what main asked to save and ends the process at once, without the exit
+// handlers (the library's would talk to the display that is gone); a second thread
+// noticing too sleeps until then.
+int onDisplayLost(Display*) {
+    if (displayLost.exchange(true)) {
+        for (;;) pause();
+    }
+    static const char line[] = "driftwing: lost the display\n";
+    if (write(STDERR_FILENO, line, sizeof line - 1) < 0) {
+        // nothing more can be said
+    }
+    if (void (*save)() = platformDisplayLostSave()) save();
+    _exit(1);
+}
+
+// Called by open before the library starts: Xlib's handler is one for the whole
+// process, and the library never sets one of its own.
+void watchDisplay() { XSetIOErrorHandler(onDisplayLost); }
+
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};  // a window over the desktop
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 constexpr bool retraceIsReal = false;  // the X11 driver's vsync() waits about 27 ms, for no retrace
@@ -120,6 +146,7 @@ constexpr bool everyRowEveryFrame = false;
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_FULLSCREEN};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED, GFX_GDI};
 void coverDesktop() {}
+void watchDisplay() {}
 constexpr bool retraceIsReal = true;
 // Under Wine the first copies to a new window can be lost before it shows, and nothing
 // paints them again: there every frame is copied whole, as the game always did.
@@ -128,6 +155,7 @@ constexpr bool everyRowEveryFrame = true;
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 void coverDesktop() {}
+void watchDisplay() {}
 constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
@@ -181,14 +209,25 @@ void showPalette(const RGB* palette) {
     redrawAll = true;
 }
 
+// A new picture of the platform's own, or null after the line that says so on standard error.
+BITMAP* makePicture(int depth, int width, int height) {
+    BITMAP* picture = create_bitmap_ex(depth, width, height);
+    if (!picture) std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", width, height);
+    return picture;
+}
+
+enum class Opened { yes, refused, noPicture };
+
 // Everything that goes with a new screen: its buffers, black borders, the game's colours,
-// the pacer's choice.
-bool openScreen(bool fullscreen) {
+// the pacer's choice. Called by open and toggleFullscreen; no frame is shown unless yes.
+Opened openScreen(bool fullscreen) {
+    screenReady = false;
     if (canvas) destroy_bitmap(canvas);
     canvas = nullptr;
-    if (!setMode(fullscreen) && !setMode(!fullscreen)) return false;
-    if (screenDepth != 8)
-        canvas = create_bitmap_ex(screenDepth, frameWidth * scale, frameHeight * scale);
+    if (!setMode(fullscreen) && !setMode(!fullscreen)) return Opened::refused;
+    if (screenDepth != 8 &&
+        !(canvas = makePicture(screenDepth, frameWidth * scale, frameHeight * scale)))
+        return Opened::noPicture;
     clear_to_color(screen, 0);
     if (fullscreenNow) coverDesktop();
     set_close_button_callback(onCloseButton);
@@ -199,10 +238,12 @@ bool openScreen(bool fullscreen) {
     pacer.useRetraceWait(retraceWait);
     if (gamePalette) showPalette(gamePalette);
     redrawAll = true;
-    return true;
+    screenReady = true;
+    return Opened::yes;
 }
 
 bool open() {
+    watchDisplay();
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start: %s\n",
                      allegro_error[0] ? allegro_error : "no display to open a window on");
@@ -222,17 +263,21 @@ bool open() {
     if (commandLine.scaleGiven) choice.scale = commandLine.display.scale;
     if (commandLine.fullscreenGiven) choice.fullscreen = commandLine.display.fullscreen;
     if (commandLine.scaleGiven || commandLine.fullscreenGiven) saveDisplayChoice(choice);
-    if (!openScreen(choice.fullscreen)) {
+    const Opened opened = openScreen(choice.fullscreen);
+    if (opened == Opened::refused) {
         std::string reason = allegro_error;
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
         std::fprintf(stderr, "driftwing: cannot open a window: %s\n",
                      reason.empty() ? "no graphics mode" : reason.c_str());
         return false;
     }
-    if (fullscreenNow != choice.fullscreen)
+    if (opened == Opened::yes && fullscreenNow != choice.fullscreen)
         std::fprintf(stderr, "driftwing: the display refused fullscreen; playing in a window\n");
-    shown = create_bitmap_ex(8, frameWidth, frameHeight);
-    pausedFrame = create_bitmap_ex(8, frameWidth, frameHeight);
+    if (opened == Opened::noPicture || !(shown = makePicture(8, frameWidth, frameHeight)) ||
+        !(pausedFrame = makePicture(8, frameWidth, frameHeight))) {
+        set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
+        return false;
+    }
     return true;
 }
 
@@ -258,6 +303,7 @@ void enlargeRow(int y) {
 
 // Only the rows that changed since the last frame are enlarged and sent to the screen.
 void present(BITMAP* frame) {
+    if (!screenReady) return;
     int first = -1, last = -1;
     for (int y = 0; y < frameHeight; ++y) {
         if (!redrawAll && std::memcmp(frame->line[y], shown->line[y], frameWidth) == 0) continue;
@@ -304,16 +350,22 @@ void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency,
 }
 
 // F11 or Alt+Enter: into fullscreen or back to the window as it was, remembered for the
-// next start. A display that refuses leaves the game as it was.
+// next start. A display that refuses the new mode leaves the game as it was; one that
+// refuses every mode, or a canvas that cannot be had, asks the game to quit (exit code 1)
+// the normal way, so that a recording keeps its closing line.
 void toggleFullscreen() {
     const bool wanted = !fullscreenNow;
-    if (!openScreen(wanted)) {
+    const Opened opened = openScreen(wanted);
+    if (opened == Opened::refused)
         std::fprintf(stderr, "driftwing: the display refused every mode\n");
-        std::exit(1);
+    if (opened != Opened::yes) {
+        askToQuit(1);
+        return;
     }
     if (fullscreenNow != wanted) {
-        std::fprintf(stderr, wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
-                                    : "driftwing: the display refused a window; staying fullscreen\n");
+        std::fprintf(stderr,
+                     wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
+                            : "driftwing: the display refused a window; staying fullscreen\n");
         return;
     }
     choice.fullscreen = fullscreenNow;
@@ -332,8 +384,8 @@ bool pauseUntilResumed() {
         present(pausedFrame);
         sleepUntilNanos(monotonicNanos() + FramePacer::framePeriod);
         const uint32_t asked = windowKeysPressed.exchange(0);
-        quit = (pollKeys() & HeldEsc) || closeButtonPressed || quitAsked();
         if (asked & fullscreenAsked) toggleFullscreen();
+        quit = (pollKeys() & HeldEsc) || closeButtonPressed || quitAsked();
         if (asked & pauseAsked) break;
     }
     if (musicVoice >= 0) voice_start(musicVoice);
@@ -346,6 +398,7 @@ bool pauseUntilResumed() {
 bool betweenFrames(bool gameInProgress) {
     const uint32_t asked = windowKeysPressed.exchange(0);
     if (asked & fullscreenAsked) toggleFullscreen();
+    if (quitAsked()) return true;
     const bool unfocused = focusLost.exchange(false);
     if (gameInProgress && ((asked & pauseAsked) || unfocused)) return pauseUntilResumed();
     return closeButtonPressed != 0;

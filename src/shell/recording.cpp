@@ -39,6 +39,8 @@ struct RecordFile {
     bool overwrite = false;
     bool published = false;  // the recording has PATH's name
     bool failed = false;     // a write failed; the recording stopped at its last whole line
+    bool started = false;    // past its first line: a failure now is said as it happens
+    int error = 0;           // what stopped it
     int64_t onDisk = 0;      // bytes written, always up to the end of a line
     char buffer[4096];       // whole lines not yet written; no write allocates in the loop
     size_t used = 0;
@@ -61,6 +63,8 @@ Recorder recorder;
 
 // --- the file, written only in whole lines ---
 
+void discardPart(RecordFile& f);
+
 void closeFile(RecordFile& f) {
     if (f.fd >= 0) close(f.fd);
     f.fd = -1;
@@ -68,11 +72,14 @@ void closeFile(RecordFile& f) {
 
 // The recording stops at the last line that reached the disk; one line says why.
 void stopRecording(RecordFile& f, int error) {
-    std::fprintf(stderr, "driftwing: cannot write %s: %s; the recording stops here\n",
-                 f.path.c_str(), std::strerror(error));
+    if (f.started)
+        std::fprintf(stderr, "driftwing: cannot write %s: %s; the recording stops here\n",
+                     f.path.c_str(), std::strerror(error));
+    f.error = error;
     if (!f.direct && ftruncate(f.fd, f.onDisk) != 0) {
         // What is left of a cut line is passed over when the recording is played.
     }
+    discardPart(f);  // not yet under its name: nothing of it is kept
     closeFile(f);
     f.failed = true;
 }
@@ -332,9 +339,10 @@ bool startRecording(const std::string& path, bool overwrite, std::string& why) {
     recorder.frames = recorder.runLength = 0;
     writeLine(f, recordingHeader.data());
     if (!flushFile(f)) {
-        why = "nothing can be written there";
+        why = std::strerror(f.error);
         return false;
     }
+    f.started = true;
     return true;
 }
 

@@ -7,6 +7,7 @@ import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 
 
@@ -114,11 +115,14 @@ def run_row(row, paths, shared_display):
             row.setup(ctx)
         program = ctx.replay if row.runner else ctx.game
         args = [a.replace("{tmp}", ctx.dir) for a in row.args]
-        err = open(ctx.path("stderr"), "w+")
+        # Standard error through a pipe: a row's file size limit must not cut it.
         ctx.proc = subprocess.Popen([program] + args, cwd=os.path.join(ctx.dir, "game"),
                                     env=ctx.env(), stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.DEVNULL, stderr=err,
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
                                     preexec_fn=row.preexec and (lambda: row.preexec(ctx)))
+        said_so_far = []
+        reader = threading.Thread(target=lambda: said_so_far.append(ctx.proc.stderr.read()))
+        reader.start()
         if row.action:
             row.action(ctx)
         began = time.monotonic()
@@ -129,8 +133,8 @@ def run_row(row, paths, shared_display):
             ctx.proc.wait()
             return "still running %.1f s after it should have ended" % row.within
         took = time.monotonic() - began
-        err.seek(0)
-        ctx.stderr = err.read()
+        reader.join()
+        ctx.stderr = said_so_far[0].decode(errors="replace")
         # ALSA speaks for itself about the sound card it does not find; only the game's count.
         said = [l for l in ctx.stderr.strip().splitlines() if not l.startswith("ALSA lib ")]
         wrong = []
@@ -151,8 +155,7 @@ def run_row(row, paths, shared_display):
         if ctx.proc and ctx.proc.poll() is None:
             ctx.proc.kill()
             ctx.proc.wait()
-        return "%s (standard error: %r)" % (e, open(ctx.path("stderr")).read()[:600]
-                                            if os.path.exists(ctx.path("stderr")) else "")
+        return str(e)
     finally:
         if ctx.proc and ctx.proc.poll() is None:
             ctx.proc.kill()

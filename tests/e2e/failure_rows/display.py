@@ -1,0 +1,39 @@
+# display.py -- the X server gone under the game, wherever it is: one line, exit code 1 within
+# a second, never an abort, a segfault or a hang.
+import time
+
+from failures_lib import Row
+
+LOST = r"^driftwing: lost the display$"
+
+
+def killed_after(keys, size="320x300"):
+    """An action: the window, the keys in turn, a moment of play, then the X server killed."""
+    def act(ctx):
+        ctx.wait_window(size)
+        for name in keys:
+            ctx.key(name)
+            time.sleep(0.3)
+        time.sleep(0.3)
+        ctx.kill_x()
+    return act
+
+
+def script(ctx):
+    with open(ctx.path("some.keys"), "w") as f:
+        f.write("20 -\n1 S\n3000 LEFT\n")
+
+
+def lost(name, args, action, setup=None):
+    return Row(name, args, setup=setup, action=action, exit=1, stderr=LOST, lines=1, within=1,
+               own_x=True)
+
+
+ROWS = [
+    lost("X server killed on the title", ["--scale", "1"], killed_after([])),
+    lost("X server killed in a game", ["--scale", "1"], killed_after(["s"])),
+    lost("X server killed while paused", ["--scale", "1"], killed_after(["s", "p"])),
+    lost("X server killed fullscreen", ["--fullscreen"], killed_after([], "640x480")),
+    lost("X server killed while playing a recording", ["--scale", "1", "--play", "{tmp}/some.keys"],
+         killed_after([]), setup=script),
+]
