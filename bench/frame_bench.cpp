@@ -14,8 +14,8 @@
 
 #include "shell/key_script.h"
 #include "shell/frame.h"
-#include "shell/headless.h"
-#include "shell/platform.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
 #include "state/game_state.h"
 #include "state/level.h"
 

@@ -17,10 +17,11 @@
 #include <vector>
 
 #include "shell/frame.h"
-#include "shell/keys.h"
-#include "shell/options.h"
-#include "shell/pacer.h"
-#include "shell/platform.h"
+#include "state/keys.h"
+#include "platform/options.h"
+#include "platform/pacer.h"
+#include "platform/platform.h"
+#include "platform/window.h"
 
 namespace {
 // Ends of the pacer's waits: when each frame is released to the screen.

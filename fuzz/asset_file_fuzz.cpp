@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "state/assets.h"
 
 // The readers alone, without a platform: a palette has nowhere to be shown.

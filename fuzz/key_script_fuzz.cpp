@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/headless.h"
+#include "platform/headless.h"
 #include "shell/key_script.h"
 
 namespace {

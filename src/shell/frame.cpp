@@ -3,11 +3,11 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
+#include "platform/quit.h"
 #include "present/backdrop.h"
 #include "present/score.h"
 #include "present/title.h"
-#include "shell/platform.h"
-#include "shell/quit.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 #include "world/world.h"
@@ -59,14 +59,8 @@ void runFrameLoop() {
 }
 
 void shutdownAssets() {
-    destroy_bitmap(backdrop);
+    releaseAssets();
     destroy_bitmap(backBuffer);
-    destroy_bitmap(spriteSheet);
-    destroy_bitmap(titleSheet);
-    destroy_sample(shotSound);
-    destroy_sample(blastSound);
-    destroy_sample(musicLoop);
-    backdrop = backBuffer = spriteSheet = titleSheet = nullptr;
-    shotSound = blastSound = musicLoop = nullptr;
+    backBuffer = nullptr;
     remove_sound();
 }

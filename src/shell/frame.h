@@ -1,10 +1,11 @@
-// frame.h -- the program shell: start-up, one frame of the loop, the keys, the scroll, shutdown
+// frame.h -- the frame spine: start-up, one frame of the loop, the loop, shutdown
+//
+// The spine puts the game's steps in their order and hands them the platform's keys; it
+// may include the game's folders (state, world, present) and the platform's table, and
+// nothing of the game's rules or the platform includes it.
 #pragma once
 
 #include <cstdint>
-
-// The frame the game draws, whatever the window shows it at.
-constexpr int frameWidth = 320, frameHeight = 300;
 
 // Start-up in order: library and window (through the platform), backBuffer,
 // scroll start values, resetGame, initSession. Returns 0 when the frame loop may
@@ -22,13 +23,6 @@ bool runFrame();
 // between frames the platform sees to the window (fullscreen, pause), which no frame of
 // the game notices.
 void runFrameLoop();
-
-// Called by runFrame after the keyboard poll with the keys (GameKey bits) down in this
-// frame; true when Escape is down, in which case no other key has been looked at.
-bool handleKeys(uint32_t held);
-
-// Called by runFrame once per frame after drawing: scroll pacing, scroll step, level end.
-void advanceScroll();
 
 // Called once after the loop: destroys the pictures, the backBuffer and the sounds,
 // then removes the sound system.

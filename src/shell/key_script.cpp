@@ -5,17 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/keys.h"
+#include "state/keys.h"
 
 namespace {
-struct KeyName {
-    std::string_view name;
-    uint32_t bit;
-};
-constexpr KeyName keyNames[] = {
-    {"ESC", HeldEsc},   {"LEFT", HeldLeft},   {"RIGHT", HeldRight}, {"UP", HeldUp},
-    {"DOWN", HeldDown}, {"SPACE", HeldSpace}, {"S", HeldS},
-};
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -151,7 +143,7 @@ std::string quoted(std::string_view text) {
 
 void writeKeyNames(uint32_t keys, char* text) {
     *text = '\0';
-    for (const KeyName& k : keyNames) {
+    for (const GameKeyName& k : gameKeys) {
         if (!(keys & k.bit)) continue;
         if (*text) std::strcat(text, "+");
         std::strncat(text, k.name.data(), k.name.size());
@@ -160,7 +152,7 @@ void writeKeyNames(uint32_t keys, char* text) {
 }
 
 uint32_t keyOfName(std::string_view name) {
-    for (const KeyName& k : keyNames) {
+    for (const GameKeyName& k : gameKeys) {
         if (k.name == name) return k.bit;
     }
     return 0;

@@ -5,10 +5,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/options.h"
+#include "platform/platform.h"
+#include "platform/quit.h"
+#include "platform/window.h"
 #include "shell/frame.h"
-#include "shell/options.h"
-#include "shell/platform.h"
-#include "shell/quit.h"
 #include "shell/recording.h"
 #include "state/assets.h"
 

@@ -20,8 +20,8 @@
 #include <mutex>
 
 #include "shell/key_script.h"
-#include "shell/keys.h"
 #include "state/game_state.h"
+#include "state/keys.h"
 
 namespace {
 constexpr int64_t framesPerFlush = 60;   // a crash loses at most a second

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "shell/key_script.h"
-#include "shell/platform.h"
 
 // Compares the game after each frame with the states a recording noted, and keeps the
 // first it did not reach (driftwing --play and driftwing-replay --verify alike).

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 const char* const spriteSheetFile = "data/main.bmp";
 const char* const backdropFile = "data/back.bmp";

@@ -14,7 +14,10 @@ extern const char* const shotSoundFile;
 extern const char* const blastSoundFile;
 extern const char* const musicLoopFile;
 
-extern BITMAP* backBuffer;   // the off-screen frame every draw goes into
+// The frame the game draws, whatever the window shows it at.
+constexpr int frameWidth = 320, frameHeight = 300;
+
+extern BITMAP* backBuffer;   // the off-screen frame every draw goes into (frameWidth x frameHeight)
 extern BITMAP* spriteSheet;  // every sprite and the banner
 extern BITMAP* backdrop;     // the scrolling background, 320 x 600
 extern BITMAP* titleSheet;   // the two title frames side by side

@@ -1,7 +1,7 @@
 // cues.cpp -- the sound cue table: music at centre, shots well left, blasts a little right
 #include "state/cues.h"
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "state/assets.h"
 
 namespace {

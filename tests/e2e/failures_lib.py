@@ -15,10 +15,18 @@ class Row:
     """One case: see failures_test.py for the fields."""
 
     def __init__(self, name, args=(), setup=None, action=None, exit=0, stderr=None, lines=None,
-                 within=10, check=None, runner=False, own_x=False, x=True, preexec=None):
+                 within=10, check=None, runner=False, own_x=False, x=True, preexec=None,
+                 sanitized=True):
         self.name, self.args, self.setup, self.action = name, list(args), setup, action
         self.exit, self.stderr, self.lines, self.within = exit, stderr, lines, within
         self.check, self.runner, self.own_x, self.x, self.preexec = check, runner, own_x, x, preexec
+        self.sanitized = sanitized  # False: the row means nothing in a sanitizer build
+
+
+def sanitizer_build(program):
+    """Whether the program was built with AddressSanitizer (which maps terabytes of memory)."""
+    with open(program, "rb") as f:
+        return b"AddressSanitizer" in f.read()
 
 
 class Xvfb:

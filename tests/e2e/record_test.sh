@@ -36,9 +36,11 @@ grep -q "SPACE" "$TEST_TMP/game.keys" && grep -q "^# end frame [0-9]* state [0-9
     fail "the recording: $(cat "$TEST_TMP/game.keys")"
 verify "$TEST_TMP/game.keys" || fail "the recording does not verify: $(cat "$TEST_TMP/verify.err")"
 frames=$(awk '/^# end frame/ { print $4 }' "$TEST_TMP/game.keys")
-# Up in the idle frames just after the first S (surely in a game): the same frames, a
-# different game.
-awk 'started && !done && $2 == "-" { $2 = "UP"; done = 1 } $2 == "S" { started = 1 } { print }' \
+# Down in the frames just before Escape (Down moves the ship in any mode, and nothing
+# after it can undo that): the same frames, a different game.
+awk '{ line[NR] = $0 } $2 == "ESC" { esc = NR }
+     END { for (i = 1; i <= NR; i++) { if (i == esc - 1) { split(line[i], w, " ")
+           line[i] = w[1] " " (w[2] == "-" ? "DOWN" : w[2] "+DOWN") } print line[i] } }' \
     "$TEST_TMP/game.keys" >"$TEST_TMP/changed.keys"
 verify "$TEST_TMP/changed.keys"
 [ $? -eq 1 ] && grep -q "played out differently: frame [0-9]* of $frames" "$TEST_TMP/verify.err" ||

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "shell/frame.h"
-#include "shell/headless.h"
+#include "platform/headless.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 #include "unit/session.h"

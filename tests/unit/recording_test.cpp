@@ -11,9 +11,9 @@
 #include <string>
 
 #include "shell/frame.h"
-#include "shell/headless.h"
+#include "platform/headless.h"
 #include "shell/key_script.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "state/game_state.h"
 #include "unit/session.h"
 

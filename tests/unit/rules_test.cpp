@@ -10,8 +10,9 @@
 #include <string>
 #include <tuple>
 
-#include "shell/keys.h"
-#include "shell/pacer.h"
+#include "platform/key_latch.h"
+#include "state/keys.h"
+#include "platform/pacer.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 #include "state/level.h"

@@ -13,8 +13,8 @@
 #include <cstring>
 
 #include "shell/frame.h"
-#include "shell/headless.h"
-#include "shell/platform.h"
+#include "platform/headless.h"
+#include "platform/platform.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "shell/settings_file.h"
+#include "platform/settings_file.h"
 
 namespace {
 struct Edit {

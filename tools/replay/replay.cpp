@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "shell/frame.h"
-#include "shell/headless.h"
+#include "platform/headless.h"
 #include "shell/key_script.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/recording.h"
 #include "state/assets.h"
 #include "trace.h"

@@ -1,5 +1,6 @@
 # display.py -- the X server gone under the game, wherever it is: one line, exit code 1 within
 # a second, never an abort, a segfault or a hang.
+import resource
 import time
 
 from failures_lib import Row
@@ -29,7 +30,15 @@ def lost(name, args, action, setup=None):
                own_x=True)
 
 
+def address_space(kib):
+    return lambda ctx: resource.setrlimit(resource.RLIMIT_AS, (kib << 10, kib << 10))
+
+
 ROWS = [
+    # 70 MB of address space: enough for the library's window of 2560 x 2400, not for the
+    # enlarged frame beside it.
+    Row("a picture that cannot be had", ["--scale", "8"], preexec=address_space(70000), exit=1,
+        lines=1, stderr=r"^driftwing: cannot make a 2560 × 2400 picture$", sanitized=False),
     lost("X server killed on the title", ["--scale", "1"], killed_after([])),
     lost("X server killed in a game", ["--scale", "1"], killed_after(["s"])),
     lost("X server killed while paused", ["--scale", "1"], killed_after(["s", "p"])),

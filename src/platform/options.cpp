@@ -1,5 +1,5 @@
 // options.cpp -- the command line, and the display choice read from and saved in the settings file
-#include "shell/options.h"
+#include "platform/options.h"
 
 #include <allegro.h>
 #ifdef ALLEGRO_WINDOWS
@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <string_view>
 
-#include "shell/frame.h"
+#include "platform/settings_file.h"
 #include "shell/key_script.h"
-#include "shell/settings_file.h"
+#include "state/assets.h"
 
 #ifndef DRIFTWING_VERSION
 #define DRIFTWING_VERSION "unknown"
@@ -210,3 +210,11 @@ int fittingScale(int desktopWidth, int desktopHeight) {
         std::min(desktopWidth * 9 / 10 / frameWidth, desktopHeight * 85 / 100 / frameHeight);
     return std::clamp(scale, 1, largestScale);
 }
+
+namespace {
+CommandLine given;  // what main read, for the window platform
+}  // namespace
+
+void useCommandLine(const CommandLine& commandLine) { given = commandLine; }
+
+const CommandLine& givenCommandLine() { return given; }

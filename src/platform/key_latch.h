@@ -1,18 +1,8 @@
-// keys.h -- the seven keys the game reads, as bits of the set held down in one frame
+// key_latch.h -- keys tapped between two frames, kept until the next frame looks
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-
-enum GameKey : uint32_t {
-    HeldEsc = 1u << 0,
-    HeldLeft = 1u << 1,
-    HeldRight = 1u << 2,
-    HeldUp = 1u << 3,
-    HeldDown = 1u << 4,
-    HeldSpace = 1u << 5,
-    HeldS = 1u << 6,
-};
 
 // Keys pressed since the frame last looked, so that a tap that goes down and up between
 // two frames still counts: the keyboard driver's thread notes each press as it comes,

@@ -43,7 +43,7 @@ private:
 
     PacerClock clock_;
     void (*retraceWait_)() = nullptr;
-    int offBeat_ = 0;       // frames in a row the retrace wait was off 60 Hz
+    int offBeat_ = 0;  // frames in a row the retrace wait was off 60 Hz
     bool scheduled_ = false;
     int64_t deadline_ = 0;  // clock: the end of the next frame; retrace: the last frame's end
 };

@@ -1,5 +1,5 @@
 // quit.cpp -- the signals that end the game, noted for the frame loop
-#include "shell/quit.h"
+#include "platform/quit.h"
 
 #include <csignal>
 #ifndef _WIN32
@@ -38,6 +38,4 @@ void askToQuit(int exitCode) {
     if (!asked) asked = exitCode;
 }
 
-int quitAsked() {
-    return asked;
-}
+int quitAsked() { return asked; }

@@ -1,5 +1,5 @@
 // settings_file.cpp -- the settings file's lines read, changed in place and saved atomically
-#include "shell/settings_file.h"
+#include "platform/settings_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -54,3 +54,6 @@ int fittingScale(int desktopWidth, int desktopHeight);
 // is up it takes the command line's display choice over the remembered one, and
 // remembers that in turn.
 void useCommandLine(const CommandLine& commandLine);
+
+// The command line main gave to useCommandLine (all defaults before it).
+const CommandLine& givenCommandLine();

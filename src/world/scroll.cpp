@@ -1,7 +1,7 @@
 // scroll.cpp -- the level scrolls one map row every sixth playing frame and ends at row 14
-#include "shell/frame.h"
 #include "state/game_state.h"
 #include "state/level.h"
+#include "world/world.h"
 
 namespace {
 constexpr int32_t framesPerStep = 5;  // a step when stepTick passes this

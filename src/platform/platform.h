@@ -33,9 +33,6 @@ struct Platform {
     Entry<void()> leaveGraphics;  // back to text mode before a start-up failure message
 };
 
-// The real desktop window, keyboard and sound card (options: shell/options.h).
-extern const Platform windowPlatform;
-
 // No window, no keyboard, no sound: see shell/headless.h.
 extern const Platform headlessPlatform;
 

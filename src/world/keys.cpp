@@ -1,15 +1,16 @@
 // keys.cpp -- the seven keys, each tested once per frame in a fixed order
-#include "shell/frame.h"
-#include "shell/keys.h"
+#include "state/keys.h"
+
 #include "state/cues.h"
 #include "state/game_state.h"
+#include "world/world.h"
 
 namespace {
-constexpr int32_t fireDelay = 9;         // a launch when fireTick passes this
-constexpr int32_t lastShotSlot = 20;     // launches cycle through slots 1..20
-constexpr int32_t shipFrames = 3;        // the steering keys wrap shipFrame above this
-constexpr int32_t climbStep = 4;         // pixels per frame for Up and Down
-constexpr int32_t lowestShipY = 290;     // Down only while the ship is above this
+constexpr int32_t fireDelay = 9;      // a launch when fireTick passes this
+constexpr int32_t lastShotSlot = 20;  // launches cycle through slots 1..20
+constexpr int32_t shipFrames = 3;     // the steering keys wrap shipFrame above this
+constexpr int32_t climbStep = 4;      // pixels per frame for Up and Down
+constexpr int32_t lowestShipY = 290;  // Down only while the ship is above this
 
 // Left and Right: set the glide and, in a frame where the scroll just stepped, the ship frame.
 void steer(int32_t direction) {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/keys.h"
+#include "state/keys.h"
 
 // The keys (GameKey bits) that the next keyboard poll reports down.
 void setHeadlessKeys(uint32_t heldMask);

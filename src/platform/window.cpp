@@ -11,8 +11,7 @@
 #endif
 
 #ifdef __linux__
-#include <dlfcn.h>
-#include <sys/select.h>
+#include <sys/prctl.h>
 #endif
 
 #include <algorithm>
@@ -24,73 +23,57 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame.h"
-#include "shell/keys.h"
-#include "shell/leak_check.h"
-#include "shell/options.h"
-#include "shell/pacer.h"
-#include "shell/platform.h"
-#include "shell/quit.h"
-
-#ifdef __linux__
-// The library's background thread (key and window events, sound mixing: every 10 ms)
-// sleeps in select() for 1 ms between looks at the clock, a thousand wake-ups a second
-// that cost more than the whole game. Its work keeps its 10 ms beat when that one sleep
-// lasts 10 ms, so the game stretches it here; every other select() is the C library's.
-extern "C" int select(int count, fd_set* reads, fd_set* writes, fd_set* errors, timeval* timeout) {
-    using Select = int (*)(int, fd_set*, fd_set*, fd_set*, timeval*);
-    static const Select next = reinterpret_cast<Select>(dlsym(RTLD_NEXT, "select"));
-    if (count == 0 && !reads && !writes && !errors && timeout && timeout->tv_sec == 0 &&
-        timeout->tv_usec == 1000)
-        timeout->tv_usec = 10000;
-    return next(count, reads, writes, errors, timeout);
-}
-#endif
+#include "platform/key_latch.h"
+#include "platform/leak_check.h"
+#include "platform/options.h"
+#include "platform/pacer.h"
+#include "platform/platform.h"
+#include "platform/quit.h"
+#include "platform/window.h"
+#include "state/assets.h"
+#include "state/keys.h"
 
 namespace {
-struct KeyBit {
-    int scancode;
-    GameKey bit;
-};
-constexpr KeyBit gameKeys[] = {{KEY_ESC, HeldEsc}, {KEY_LEFT, HeldLeft}, {KEY_RIGHT, HeldRight},
-                               {KEY_UP, HeldUp},   {KEY_DOWN, HeldDown}, {KEY_SPACE, HeldSpace},
-                               {KEY_S, HeldS}};
 // Keys about the window rather than the game, noted as they are pressed.
 constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
 
-volatile int closeButtonPressed = 0;
-std::atomic<bool> focusLost{false};
-std::atomic<uint32_t> windowKeysPressed{0};
-KeyLatch tappedKeys;
-FramePacer pacer;
+// Everything the window platform keeps between frames.
+struct WindowState {
+    // Noted by the library's threads as they happen, taken by the game's between frames.
+    volatile int closeButtonPressed = 0;
+    std::atomic<bool> focusLost{false};
+    std::atomic<uint32_t> windowKeysPressed{0};
+    KeyLatch tappedKeys;
+    FramePacer pacer;
 
-CommandLine commandLine;
-DisplayChoice choice;  // what the player asked for: settings, then the command line
-bool fullscreenNow = false;
-int scale = 1, originX = 0, originY = 0;  // the frame's size and place on the screen
-int screenDepth = 8;
-BITMAP* canvas = nullptr;  // the frame enlarged, in the screen's pixel format
-BITMAP* shown = nullptr;   // the 8-bit frame now on the screen; only rows that differ are redrawn
-BITMAP* pausedFrame = nullptr;
-uint32_t screenColours[256];       // screen pixel of each palette index
-const RGB* gamePalette = nullptr;  // the palette the game last showed
-bool redrawAll = true;
-bool screenReady = false;  // a mode is set and the canvas made: frames may be shown
-int musicVoice = -1;
+    DisplayChoice choice;  // what the player asked for: settings, then the command line
+    bool fullscreenNow = false;
+    int scale = 1, originX = 0, originY = 0;  // the frame's size and place on the screen
+    int screenDepth = 8;
+    BITMAP* canvas = nullptr;  // the frame enlarged, in the screen's pixel format
+    BITMAP* shown = nullptr;   // the 8-bit frame now on the screen; only changed rows are redrawn
+    BITMAP* pausedFrame = nullptr;
+    uint32_t screenColours[256] = {};  // screen pixel of each palette index
+    const RGB* gamePalette = nullptr;  // the palette the game last showed
+    bool redrawAll = true;
+    bool screenReady = false;  // a mode is set and the canvas made: frames may be shown
+    int musicVoice = -1;
+};
+WindowState win;
 
-void onCloseButton() { closeButtonPressed = 1; }
+void onCloseButton() { win.closeButtonPressed = 1; }
 
-void onFocusLost() { focusLost = true; }
+void onFocusLost() { win.focusLost = true; }
 
 // Called by the keyboard driver's thread for every key that goes down or up.
 void onKey(int scancode) {
     if (scancode & 0x80) return;
-    for (const KeyBit& k : gameKeys) {
-        if (scancode == k.scancode) tappedKeys.press(k.bit);
+    for (const GameKeyName& k : gameKeys) {
+        if (scancode == k.scancode) win.tappedKeys.press(k.bit);
     }
-    if (scancode == KEY_P) windowKeysPressed |= pauseAsked;
+    if (scancode == KEY_P) win.windowKeysPressed |= pauseAsked;
     if (scancode == KEY_F11 || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
-        windowKeysPressed |= fullscreenAsked;
+        win.windowKeysPressed |= fullscreenAsked;
 }
 
 #ifdef ALLEGRO_WITH_XWINDOWS
@@ -160,6 +143,9 @@ constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
 
+const char* const refusedFullscreen =
+    "driftwing: the display refused fullscreen; playing in a window\n";
+
 // The window or the desktop covered with the frame at a whole scale; false when the
 // display refuses.
 bool setMode(bool fullscreen) {
@@ -167,8 +153,8 @@ bool setMode(bool fullscreen) {
     get_desktop_resolution(&desktopWidth, &desktopHeight);
     int largest =
         fullscreen ? std::max(1, std::min(desktopWidth / frameWidth, desktopHeight / frameHeight))
-        : choice.scale ? choice.scale
-                       : fittingScale(desktopWidth, desktopHeight);
+        : win.choice.scale ? win.choice.scale
+                           : fittingScale(desktopWidth, desktopHeight);
     // The screen in the desktop's own pixel format, so that nothing converts it again.
     int depth = desktop_color_depth();
     if (depth != 15 && depth != 16) depth = 32;
@@ -182,11 +168,11 @@ bool setMode(bool fullscreen) {
             for (int driver : fullscreen ? fullscreenDrivers : windowDrivers)
                 opened = opened || set_gfx_mode(driver, width, height, 0, 0) == 0;
             if (!opened) continue;
-            scale = s;
-            screenDepth = d;
-            originX = (width - frameWidth * s) / 2;
-            originY = (height - frameHeight * s) / 2;
-            fullscreenNow = fullscreen;
+            win.scale = s;
+            win.screenDepth = d;
+            win.originX = (width - frameWidth * s) / 2;
+            win.originY = (height - frameHeight * s) / 2;
+            win.fullscreenNow = fullscreen;
             // The game's own pictures stay 8-bit; the mode left palette_color as the
             // identity, so the score line drawn in palette_color[15] is index 15.
             set_color_depth(8);
@@ -199,14 +185,15 @@ bool setMode(bool fullscreen) {
 // The colours of the game's pixels on this screen; every new screen takes them again
 // (a mode starts with the library's default palette, and may have another depth).
 void showPalette(const RGB* palette) {
-    gamePalette = palette;
-    if (screenDepth == 8) set_palette(palette);
+    win.gamePalette = palette;
+    if (win.screenDepth == 8) set_palette(palette);
     for (int i = 0; i < 256; ++i) {
         auto widen = [](int six) { return six << 2 | six >> 4; };
-        screenColours[i] = makecol_depth(screenDepth == 8 ? 32 : screenDepth, widen(palette[i].r),
-                                         widen(palette[i].g), widen(palette[i].b));
+        win.screenColours[i] =
+            makecol_depth(win.screenDepth == 8 ? 32 : win.screenDepth, widen(palette[i].r),
+                          widen(palette[i].g), widen(palette[i].b));
     }
-    redrawAll = true;
+    win.redrawAll = true;
 }
 
 // A new picture of the platform's own, or null after the line that says so on standard error.
@@ -221,29 +208,45 @@ enum class Opened { yes, refused, noPicture };
 // Everything that goes with a new screen: its buffers, black borders, the game's colours,
 // the pacer's choice. Called by open and toggleFullscreen; no frame is shown unless yes.
 Opened openScreen(bool fullscreen) {
-    screenReady = false;
-    if (canvas) destroy_bitmap(canvas);
-    canvas = nullptr;
+    win.screenReady = false;
+    if (win.canvas) destroy_bitmap(win.canvas);
+    win.canvas = nullptr;
     if (!setMode(fullscreen) && !setMode(!fullscreen)) return Opened::refused;
-    if (screenDepth != 8 &&
-        !(canvas = makePicture(screenDepth, frameWidth * scale, frameHeight * scale)))
+    if (win.screenDepth != 8 && !(win.canvas = makePicture(win.screenDepth, frameWidth * win.scale,
+                                                           frameHeight * win.scale)))
         return Opened::noPicture;
     clear_to_color(screen, 0);
-    if (fullscreenNow) coverDesktop();
+    if (win.fullscreenNow) coverDesktop();
     set_close_button_callback(onCloseButton);
     if (set_display_switch_mode(SWITCH_BACKGROUND) == 0)
         set_display_switch_callback(SWITCH_OUT, onFocusLost);
     void (*retraceWait)() = nullptr;
     if (retraceIsReal) retraceWait = [] { vsync(); };
-    pacer.useRetraceWait(retraceWait);
-    if (gamePalette) showPalette(gamePalette);
-    redrawAll = true;
-    screenReady = true;
+    win.pacer.useRetraceWait(retraceWait);
+    if (win.gamePalette) showPalette(win.gamePalette);
+    win.redrawAll = true;
+    win.screenReady = true;
     return Opened::yes;
 }
 
-bool open() {
-    watchDisplay();
+// The library's background thread (key and window events, sound mixing: every 10 ms)
+// sleeps 1 ms at a time between looks at the clock, a thousand wake-ups a second that
+// cost more than the whole game. A thread takes its timer slack from the thread that
+// starts it, so the library's threads are started with 9 ms of slack (their 1 ms sleeps
+// end with the 10 ms beat they keep anyway) and the game's own thread gets the default
+// back: no other sleep of the process changes.
+void slackenLibraryThreads(bool starting) {
+#ifdef __linux__
+    constexpr unsigned long librarySlack = 9'000'000;  // ns
+    prctl(PR_SET_TIMERSLACK, starting ? librarySlack : 0UL, 0UL, 0UL, 0UL);
+#else
+    (void)starting;
+#endif
+}
+
+// The library, its keyboard, timer and sound, and the first screen; false after a line
+// that says why.
+bool openLibraryAndScreen() {
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start: %s\n",
                      allegro_error[0] ? allegro_error : "no display to open a window on");
@@ -258,12 +261,13 @@ bool open() {
     }
     set_window_title("");
     catchQuitSignals();  // the library has just put handlers of its own in their place
+    const CommandLine& commandLine = givenCommandLine();
     // What the command line names overrides what was remembered, and is remembered in turn.
-    choice = loadDisplayChoice();
-    if (commandLine.scaleGiven) choice.scale = commandLine.display.scale;
-    if (commandLine.fullscreenGiven) choice.fullscreen = commandLine.display.fullscreen;
-    if (commandLine.scaleGiven || commandLine.fullscreenGiven) saveDisplayChoice(choice);
-    const Opened opened = openScreen(choice.fullscreen);
+    win.choice = loadDisplayChoice();
+    if (commandLine.scaleGiven) win.choice.scale = commandLine.display.scale;
+    if (commandLine.fullscreenGiven) win.choice.fullscreen = commandLine.display.fullscreen;
+    if (commandLine.scaleGiven || commandLine.fullscreenGiven) saveDisplayChoice(win.choice);
+    const Opened opened = openScreen(win.choice.fullscreen);
     if (opened == Opened::refused) {
         std::string reason = allegro_error;
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
@@ -271,67 +275,76 @@ bool open() {
                      reason.empty() ? "no graphics mode" : reason.c_str());
         return false;
     }
-    if (opened == Opened::yes && fullscreenNow != choice.fullscreen)
-        std::fprintf(stderr, "driftwing: the display refused fullscreen; playing in a window\n");
-    if (opened == Opened::noPicture || !(shown = makePicture(8, frameWidth, frameHeight)) ||
-        !(pausedFrame = makePicture(8, frameWidth, frameHeight))) {
+    if (opened == Opened::yes && win.fullscreenNow != win.choice.fullscreen)
+        std::fputs(refusedFullscreen, stderr);
+    if (opened == Opened::noPicture || !(win.shown = makePicture(8, frameWidth, frameHeight)) ||
+        !(win.pausedFrame = makePicture(8, frameWidth, frameHeight))) {
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
         return false;
     }
     return true;
 }
 
-void waitRetrace() { pacer.wait(); }
+bool open() {
+    watchDisplay();
+    slackenLibraryThreads(true);
+    const bool opened = openLibraryAndScreen();
+    slackenLibraryThreads(false);
+    return opened;
+}
+
+void waitRetrace() { win.pacer.wait(); }
 
 // One row of the frame into the canvas, every pixel widened to scale x scale.
 template <typename Pixel>
 void enlargeRow(int y) {
-    const unsigned char* from = shown->line[y];
-    Pixel* to = reinterpret_cast<Pixel*>(canvas->line[y * scale]);
-    if (scale == 1) {
-        for (int x = 0; x < frameWidth; ++x) to[x] = static_cast<Pixel>(screenColours[from[x]]);
+    const unsigned char* from = win.shown->line[y];
+    Pixel* to = reinterpret_cast<Pixel*>(win.canvas->line[y * win.scale]);
+    if (win.scale == 1) {
+        for (int x = 0; x < frameWidth; ++x) to[x] = static_cast<Pixel>(win.screenColours[from[x]]);
         return;
     }
     for (int x = 0; x < frameWidth; ++x) {
-        const Pixel pixel = static_cast<Pixel>(screenColours[from[x]]);
-        for (int i = 0; i < scale; ++i) *to++ = pixel;
+        const Pixel pixel = static_cast<Pixel>(win.screenColours[from[x]]);
+        for (int i = 0; i < win.scale; ++i) *to++ = pixel;
     }
-    for (int i = 1; i < scale; ++i)
-        std::memcpy(canvas->line[y * scale + i], canvas->line[y * scale],
-                    sizeof(Pixel) * frameWidth * scale);
+    for (int i = 1; i < win.scale; ++i)
+        std::memcpy(win.canvas->line[y * win.scale + i], win.canvas->line[y * win.scale],
+                    sizeof(Pixel) * frameWidth * win.scale);
 }
 
 // Only the rows that changed since the last frame are enlarged and sent to the screen.
 void present(BITMAP* frame) {
-    if (!screenReady) return;
+    if (!win.screenReady) return;
     int first = -1, last = -1;
     for (int y = 0; y < frameHeight; ++y) {
-        if (!redrawAll && std::memcmp(frame->line[y], shown->line[y], frameWidth) == 0) continue;
-        std::memcpy(shown->line[y], frame->line[y], frameWidth);
-        if (screenDepth == 32) enlargeRow<uint32_t>(y);
-        if (screenDepth == 15 || screenDepth == 16) enlargeRow<uint16_t>(y);
+        if (!win.redrawAll && std::memcmp(frame->line[y], win.shown->line[y], frameWidth) == 0)
+            continue;
+        std::memcpy(win.shown->line[y], frame->line[y], frameWidth);
+        if (win.screenDepth == 32) enlargeRow<uint32_t>(y);
+        if (win.screenDepth == 15 || win.screenDepth == 16) enlargeRow<uint16_t>(y);
         if (first < 0) first = y;
         last = y;
     }
-    redrawAll = everyRowEveryFrame;
+    win.redrawAll = everyRowEveryFrame;
     if (first < 0) return;
     const int rows = last - first + 1;
-    if (screenDepth == 8) {
-        stretch_blit(shown, screen, 0, first, frameWidth, rows, originX, originY + first * scale,
-                     frameWidth * scale, rows * scale);
+    if (win.screenDepth == 8) {
+        stretch_blit(win.shown, screen, 0, first, frameWidth, rows, win.originX,
+                     win.originY + first * win.scale, frameWidth * win.scale, rows * win.scale);
     } else {
-        blit(canvas, screen, 0, first * scale, originX, originY + first * scale, frameWidth * scale,
-             rows * scale);
+        blit(win.canvas, screen, 0, first * win.scale, win.originX, win.originY + first * win.scale,
+             frameWidth * win.scale, rows * win.scale);
     }
 }
 
 uint32_t pollKeys() {
     poll_keyboard();
     uint32_t held = 0;
-    for (const KeyBit& k : gameKeys) {
+    for (const GameKeyName& k : gameKeys) {
         if (key[k.scancode]) held |= k.bit;
     }
-    return tappedKeys.take(held);
+    return win.tappedKeys.take(held);
 }
 
 void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency, int loop) {
@@ -340,13 +353,13 @@ void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency,
         return;
     }
     // The music keeps a voice of its own, so that a pause can hold it where it is.
-    musicVoice = allocate_voice(sample);
-    if (musicVoice < 0) return;
-    voice_set_volume(musicVoice, volume);
-    voice_set_pan(musicVoice, pan);
-    voice_set_frequency(musicVoice, sample->freq * frequency / 1000);
-    voice_set_playmode(musicVoice, PLAYMODE_LOOP);
-    voice_start(musicVoice);
+    win.musicVoice = allocate_voice(sample);
+    if (win.musicVoice < 0) return;
+    voice_set_volume(win.musicVoice, volume);
+    voice_set_pan(win.musicVoice, pan);
+    voice_set_frequency(win.musicVoice, sample->freq * frequency / 1000);
+    voice_set_playmode(win.musicVoice, PLAYMODE_LOOP);
+    voice_start(win.musicVoice);
 }
 
 // F11 or Alt+Enter: into fullscreen or back to the window as it was, remembered for the
@@ -354,7 +367,7 @@ void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency,
 // refuses every mode, or a canvas that cannot be had, asks the game to quit (exit code 1)
 // the normal way, so that a recording keeps its closing line.
 void toggleFullscreen() {
-    const bool wanted = !fullscreenNow;
+    const bool wanted = !win.fullscreenNow;
     const Opened opened = openScreen(wanted);
     if (opened == Opened::refused)
         std::fprintf(stderr, "driftwing: the display refused every mode\n");
@@ -362,52 +375,55 @@ void toggleFullscreen() {
         askToQuit(1);
         return;
     }
-    if (fullscreenNow != wanted) {
-        std::fprintf(stderr,
-                     wanted ? "driftwing: the display refused fullscreen; playing in a window\n"
-                            : "driftwing: the display refused a window; staying fullscreen\n");
+    if (win.fullscreenNow != wanted) {
+        std::fputs(wanted ? refusedFullscreen
+                          : "driftwing: the display refused a window; staying fullscreen\n",
+                   stderr);
         return;
     }
-    choice.fullscreen = fullscreenNow;
-    saveDisplayChoice(choice);
+    win.choice.fullscreen = win.fullscreenNow;
+    saveDisplayChoice(win.choice);
 }
+
+// The black box PAUSED stands in, in the middle of the frame (the library's 8-pixel font).
+constexpr int pauseBoxLeft = 112, pauseBoxTop = 138, pauseBoxRight = 207, pauseBoxBottom = 161;
+constexpr int pauseTextTop = 146;
+constexpr int black = 0, white = 15;  // palette indices
 
 // The last frame stays on the screen with PAUSED over it, the music held, until P again
 // (or Escape, or the close button: then true, to quit). No frame of the game passes.
 bool pauseUntilResumed() {
-    blit(shown, pausedFrame, 0, 0, 0, 0, frameWidth, frameHeight);
-    rectfill(pausedFrame, 112, 138, 207, 161, 0);
-    textout_centre_ex(pausedFrame, font, "PAUSED", frameWidth / 2, 146, 15, -1);
-    if (musicVoice >= 0) voice_stop(musicVoice);
+    blit(win.shown, win.pausedFrame, 0, 0, 0, 0, frameWidth, frameHeight);
+    rectfill(win.pausedFrame, pauseBoxLeft, pauseBoxTop, pauseBoxRight, pauseBoxBottom, black);
+    textout_centre_ex(win.pausedFrame, font, "PAUSED", frameWidth / 2, pauseTextTop, white, -1);
+    if (win.musicVoice >= 0) voice_stop(win.musicVoice);
     bool quit = false;
     while (!quit) {
-        present(pausedFrame);
+        present(win.pausedFrame);
         sleepUntilNanos(monotonicNanos() + FramePacer::framePeriod);
-        const uint32_t asked = windowKeysPressed.exchange(0);
+        const uint32_t asked = win.windowKeysPressed.exchange(0);
         if (asked & fullscreenAsked) toggleFullscreen();
-        quit = (pollKeys() & HeldEsc) || closeButtonPressed || quitAsked();
+        quit = (pollKeys() & HeldEsc) || win.closeButtonPressed || quitAsked();
         if (asked & pauseAsked) break;
     }
-    if (musicVoice >= 0) voice_start(musicVoice);
-    tappedKeys.take(0);  // keys tapped while paused do not reach the game
-    focusLost = false;
-    pacer.restart();
+    if (win.musicVoice >= 0) voice_start(win.musicVoice);
+    win.tappedKeys.take(0);  // keys tapped while paused do not reach the game
+    win.focusLost = false;
+    win.pacer.restart();
     return quit;
 }
 
 bool betweenFrames(bool gameInProgress) {
-    const uint32_t asked = windowKeysPressed.exchange(0);
+    const uint32_t asked = win.windowKeysPressed.exchange(0);
     if (asked & fullscreenAsked) toggleFullscreen();
     if (quitAsked()) return true;
-    const bool unfocused = focusLost.exchange(false);
+    const bool unfocused = win.focusLost.exchange(false);
     if (gameInProgress && ((asked & pauseAsked) || unfocused)) return pauseUntilResumed();
-    return closeButtonPressed != 0;
+    return win.closeButtonPressed != 0;
 }
 
 void leaveGraphics() { set_gfx_mode(GFX_TEXT, 0, 0, 0, 0); }
 }  // namespace
-
-void useCommandLine(const CommandLine& given) { commandLine = given; }
 
 const Platform windowPlatform = {open,       waitRetrace, present,       pollKeys,
                                  playSample, showPalette, betweenFrames, leaveGraphics};

@@ -1,5 +1,5 @@
 // pacer.cpp -- frame pacing on absolute deadlines of a monotonic clock
-#include "shell/pacer.h"
+#include "platform/pacer.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,10 +1,10 @@
 // headless.cpp -- the null platform: no window, no keyboard device, no sound card
-#include "shell/headless.h"
+#include "platform/headless.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 uint32_t heldKeys = 0;
@@ -27,26 +27,18 @@ void nothing() {}
 void present(BITMAP*) {}
 void showPalette(const RGB*) {}
 
-uint32_t pollKeys() {
-    return heldKeys;
-}
+uint32_t pollKeys() { return heldKeys; }
 
 void playSample(const char* cue, SAMPLE*, int volume, int pan, int frequency, int loop) {
     if (recorder) recorder(cue, volume, pan, frequency, loop);
 }
 
-bool betweenFrames(bool) {
-    return false;
-}
+bool betweenFrames(bool) { return false; }
 }  // namespace
 
 const Platform headlessPlatform = {open,       nothing,     present,       pollKeys,
                                    playSample, showPalette, betweenFrames, nothing};
 
-void setHeadlessKeys(uint32_t heldMask) {
-    heldKeys = heldMask;
-}
+void setHeadlessKeys(uint32_t heldMask) { heldKeys = heldMask; }
 
-void setSoundRecorder(SoundRecorder r) {
-    recorder = r;
-}
+void setSoundRecorder(SoundRecorder r) { recorder = r; }
