@@ -1,5 +1,4 @@
-// options.cpp -- the command line, and the settings file read and written with the library's config
-// functions
+// options.cpp -- the command line, and the display choice read from and saved in the settings file
 #include "platform/options.h"
 
 #include <allegro.h>
@@ -12,7 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
+#include "platform/settings_file.h"
+#include "shell/key_script.h"
 #include "state/assets.h"
 
 #ifndef DRIFTWING_VERSION
@@ -24,12 +26,10 @@ const char* const usage =
     "usage: driftwing [--scale N|auto] [--fullscreen | --window] "
     "[--record FILE [--force] | --play FILE] [--data DIR] [--help] [--version]\n";
 
-// "auto" is 0; otherwise 1..largestScale, or -1 for anything else.
-int readScale(const char* text) {
-    if (std::strcmp(text, "auto") == 0) return 0;
-    char* end = nullptr;
-    long scale = std::strtol(text, &end, 10);
-    return *text && !*end && scale >= 1 && scale <= largestScale ? static_cast<int>(scale) : -1;
+// "auto" is 0; one digit 1..largestScale is itself; anything else (02, +2, 2x) is -1.
+int readScale(std::string_view text) {
+    if (text == "auto") return 0;
+    return text.size() == 1 && text[0] >= '1' && text[0] <= '0' + largestScale ? text[0] - '0' : -1;
 }
 
 void printHelp() {
@@ -51,37 +51,47 @@ void printHelp() {
 }  // namespace
 
 int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
+    // Each option at most once (--fullscreen and --window count as one); a value is never
+    // empty nor another option.
+    enum { scale, fullscreen, window, record, force, play, data, count };
+    constexpr std::string_view names[count] = {"--scale", "--fullscreen", "--window", "--record",
+                                               "--force", "--play",       "--data"};
+    bool given[count] = {};
     for (int i = 1; i < argc; ++i) {
-        // --fullscreen and --window exclude each other.
-        const bool windowGiven = commandLine.fullscreenGiven && !commandLine.display.fullscreen;
-        const bool fullscreenGiven = commandLine.fullscreenGiven && commandLine.display.fullscreen;
-        const char* arg = argv[i];
-        if (std::strcmp(arg, "--help") == 0) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help") {
             printHelp();
             return 0;
-        } else if (std::strcmp(arg, "--version") == 0) {
+        } else if (arg == "--version") {
             std::printf("driftwing %s\n", DRIFTWING_VERSION);
             return 0;
-        } else if (std::strcmp(arg, "--scale") == 0 && i + 1 < argc &&
-                   readScale(argv[i + 1]) >= 0) {
-            commandLine.display.scale = readScale(argv[++i]);
-            commandLine.scaleGiven = true;
-        } else if (std::strcmp(arg, "--fullscreen") == 0 && !windowGiven) {
-            commandLine.display.fullscreen = commandLine.fullscreenGiven = true;
-        } else if (std::strcmp(arg, "--window") == 0 && !fullscreenGiven) {
-            commandLine.display.fullscreen = false;
-            commandLine.fullscreenGiven = true;
-        } else if (std::strcmp(arg, "--record") == 0 && i + 1 < argc && *argv[i + 1]) {
-            commandLine.recordPath = argv[++i];
-        } else if (std::strcmp(arg, "--play") == 0 && i + 1 < argc && *argv[i + 1]) {
-            commandLine.playPath = argv[++i];
-        } else if (std::strcmp(arg, "--data") == 0 && i + 1 < argc && *argv[i + 1]) {
-            commandLine.dataDir = argv[++i];
-        } else if (std::strcmp(arg, "--force") == 0) {
-            commandLine.overwrite = true;
-        } else {
+        }
+        int which = 0;
+        while (which < count && arg != names[which]) ++which;
+        const int slot = which == window ? fullscreen : which;
+        const bool hasValue = which == scale || which == record || which == play || which == data;
+        const std::string_view value = hasValue && i + 1 < argc ? argv[++i] : "";
+        if (which == count || given[slot] ||
+            (hasValue && (value.empty() || value.substr(0, 2) == "--")) ||
+            (which == scale && readScale(value) < 0)) {
             std::fputs(usage, stderr);
             return 2;
+        }
+        given[slot] = true;
+        if (which == scale) {
+            commandLine.display.scale = readScale(value);
+            commandLine.scaleGiven = true;
+        } else if (which == fullscreen || which == window) {
+            commandLine.display.fullscreen = which == fullscreen;
+            commandLine.fullscreenGiven = true;
+        } else if (which == record) {
+            commandLine.recordPath = value;
+        } else if (which == play) {
+            commandLine.playPath = value;
+        } else if (which == data) {
+            commandLine.dataDir = value;
+        } else {
+            commandLine.overwrite = true;
         }
     }
     const bool recording = !commandLine.recordPath.empty(), playing = !commandLine.playPath.empty();
@@ -137,30 +147,62 @@ std::string settingsPath() {
 DisplayChoice loadDisplayChoice() {
     DisplayChoice choice;
     const std::string path = settingsPath();
+    SettingsFile file;
+    std::string problem;
     if (path.empty()) return choice;
-    push_config_state();
-    set_config_file(path.c_str());
-    const int scale = readScale(get_config_string("display", "scale", "auto"));
-    if (scale >= 0) choice.scale = scale;
-    choice.fullscreen = std::strcmp(get_config_string("display", "fullscreen", "no"), "yes") == 0;
-    pop_config_state();
+    const SettingsRead read = readSettingsFile(path, file, problem);
+    if (read == SettingsRead::refused)
+        std::fprintf(stderr, "driftwing: cannot read the settings in %s: %s; using the defaults\n",
+                     path.c_str(), problem.c_str());
+    if (read != SettingsRead::read) return choice;
+    // Each thing wrong a line, naming it; what is wrong is left at its default.
+    const std::vector<int> bad = file.badLines();
+    if (!bad.empty()) {
+        std::fprintf(stderr,
+                     "driftwing: %s: line %d '%s' is not a key = value, a [section] or a # "
+                     "comment; skipped",
+                     path.c_str(), bad[0], ::quoted(file.lines[bad[0] - 1]).c_str());
+        if (bad.size() > 1) std::fprintf(stderr, " (and %zu more such lines)", bad.size() - 1);
+        std::fputc('\n', stderr);
+    }
+    std::string_view value;
+    if (file.find("display", "scale", value)) {
+        const int scale = readScale(value);
+        if (scale < 0)
+            std::fprintf(stderr, "driftwing: %s: scale = %s is not 1 to %d or auto; using auto\n",
+                         path.c_str(), ::quoted(value).c_str(), largestScale);
+        else
+            choice.scale = scale;
+    }
+    if (file.find("display", "fullscreen", value)) {
+        if (value != "yes" && value != "no")
+            std::fprintf(stderr, "driftwing: %s: fullscreen = %s is not yes or no; using no\n",
+                         path.c_str(), ::quoted(value).c_str());
+        choice.fullscreen = value == "yes";
+    }
     return choice;
 }
 
 void saveDisplayChoice(const DisplayChoice& choice) {
     const std::string path = settingsPath();
-    std::error_code failed;
     if (path.empty()) return;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), failed);
-    if (failed) return;
-    push_config_state();
-    set_config_file(path.c_str());
-    char scale[8] = "auto";
-    if (choice.scale) std::snprintf(scale, sizeof scale, "%d", choice.scale);
-    set_config_string("display", "scale", scale);
-    set_config_string("display", "fullscreen", choice.fullscreen ? "yes" : "no");
-    flush_config_file();
-    pop_config_state();
+    // Everything else in the file stays as it is: what cannot be read is not written over.
+    SettingsFile file;
+    std::string problem;
+    bool saved = readSettingsFile(path, file, problem) != SettingsRead::refused;
+    if (saved) {
+        const char digit[2] = {static_cast<char>('0' + choice.scale), 0};
+        file.set("display", "scale", choice.scale ? digit : "auto");
+        file.set("display", "fullscreen", choice.fullscreen ? "yes" : "no");
+        saved = writeSettingsFile(path, file.text(), problem);
+    }
+    // Said once: F11 saves again, and the reason will be the same.
+    static bool said = false;
+    if (!saved && !said) {
+        std::fprintf(stderr, "driftwing: cannot save the settings in %s: %s\n", path.c_str(),
+                     problem.c_str());
+        said = true;
+    }
 }
 
 int fittingScale(int desktopWidth, int desktopHeight) {

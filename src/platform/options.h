@@ -36,11 +36,14 @@ std::string findDataFolder(const std::string& given);
 // %APPDATA%\Driftwing\settings.cfg on Windows; empty when there is no such place.
 std::string settingsPath();
 
-// The choice remembered in the settings file; the defaults where the file is missing,
-// unreadable or damaged. Both need the library installed.
+// Called by the window platform at start-up: the choice remembered in the settings file's
+// [display] section; the defaults where the file is missing, and for whatever in it cannot
+// be used, a line on standard error naming the file and what is wrong.
 DisplayChoice loadDisplayChoice();
 
-// Remembers the choice for the next start; a file that cannot be written is skipped.
+// Called by the window platform when the choice changes: remembers it in the settings file,
+// rewriting only its two keys and replacing the file whole in one step. A file that cannot
+// be saved (or read first) is left as it was; one line on standard error says so, once.
 void saveDisplayChoice(const DisplayChoice& choice);
 
 // The largest whole scale whose window fits in 90 % of the desktop's width and 85 % of
