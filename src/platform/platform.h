@@ -2,7 +2,10 @@
 //
 // Only the platform files touch the real screen, the keyboard device, the clock
 // and the sound device. The game calls these functions; which platform answers
-// them is chosen once, before start-up: the real window or the headless one.
+// them is chosen once, before start-up: the headless one until main opens the window.
+// The platform may include state/ for the frame's size and the key names, never the
+// game's rules (world/, present/) nor the spine (shell/); the window's own header,
+// platform/window.h, is for the game's main alone.
 #pragma once
 
 #include <allegro.h>

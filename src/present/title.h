@@ -1,4 +1,7 @@
 // title.h -- the blinking title screen and the banner
+//
+// present/ draws what is not the world (title, banner, score line, backdrop) into
+// backBuffer from the game state; it includes state/ only, and only the spine calls it.
 #pragma once
 
 // Called in every frame: the banner strip, masked, at the top-right.

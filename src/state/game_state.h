@@ -1,4 +1,8 @@
 // game_state.h -- the one record of everything that changes while Driftwing runs
+//
+// state/ holds that record, the level map, the assets and the sound cues: every other
+// part of the game includes it, and it includes only the platform's table (to show the
+// palette and start sounds) and the library.
 #pragma once
 
 #include <cstdint>
