@@ -119,13 +119,21 @@ int onDisplayLost(Display*) {
 // process, and the library never sets one of its own.
 void watchDisplay() { XSetIOErrorHandler(onDisplayLost); }
 
-// Sends what is queued for the X server and reads the window's events (keys, focus, the
-// close button) on the game's own thread, now. The library does the same on its background
-// thread every 10 ms; left to it, a key would wait up to 10 ms to be seen and a finished
-// picture up to 10 ms to reach the screen. Only the library's internal input handler does
-// both under the library's own lock (it syncs with the server, then handles the queued
+// Reads the window's events (keys, focus, the close button) on the game's own thread, now:
+// the library does it on its background thread every 10 ms, and left to it a key would
+// wait up to 10 ms more to be seen. Only the library's internal input handler does this
+// under the library's own lock (it syncs with the server, then handles the queued
 // events), so it is called here, and only here.
-void exchangeWithServer() { _xwin_handle_input(); }
+void readWindowEvents() { _xwin_handle_input(); }
+
+// Sends the picture just copied to the screen on to the X server at once, instead of
+// leaving it in Xlib's buffer until the background thread next syncs; the screen's
+// acquire is the library's lock on the display.
+void sendPicture() {
+    acquire_screen();
+    XFlush(_xwin.display);
+    release_screen();
+}
 
 const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};  // a window over the desktop
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
@@ -138,7 +146,8 @@ const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_FULLSCREEN};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED, GFX_GDI};
 void coverDesktop() {}
 void watchDisplay() {}
-void exchangeWithServer() {}
+void readWindowEvents() {}
+void sendPicture() {}
 constexpr bool retraceIsReal = true;
 // Under Wine the first copies to a new window can be lost before it shows, and nothing
 // paints them again: there every frame is copied whole, as the game always did.
@@ -148,7 +157,8 @@ const std::vector<int> fullscreenDrivers = {GFX_AUTODETECT_WINDOWED};
 const std::vector<int> windowDrivers = {GFX_AUTODETECT_WINDOWED};
 void coverDesktop() {}
 void watchDisplay() {}
-void exchangeWithServer() {}
+void readWindowEvents() {}
+void sendPicture() {}
 constexpr bool retraceIsReal = true;
 constexpr bool everyRowEveryFrame = false;
 #endif
@@ -347,11 +357,11 @@ void present(BITMAP* frame) {
         blit(win.canvas, screen, 0, first * win.scale, win.originX, win.originY + first * win.scale,
              frameWidth * win.scale, rows * win.scale);
     }
-    exchangeWithServer();  // the picture on its way to the screen now
+    sendPicture();
 }
 
 uint32_t pollKeys() {
-    exchangeWithServer();
+    readWindowEvents();
     poll_keyboard();
     uint32_t held = 0;
     for (const GameKeyName& k : gameKeys) {
