@@ -8,16 +8,19 @@
 #ifdef _WIN32
 #include <io.h>
 #include <share.h>
+// Allegro has a BITMAP of its own; Windows' is renamed on the way in.
+#define BITMAP WINDOWS_BITMAP
 #include <windows.h>
+#undef BITMAP
 #else
 #include <sys/file.h>
 #endif
 
+#include <atomic>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 #include "shell/key_script.h"
 #include "state/game_state.h"
@@ -49,6 +52,32 @@ struct RecordFile {
 // The recorder: the file, the run of frames with the same keys not yet written, and the
 // last whole frame's state for a game that ends without its quit path (the display lost,
 // noticed on another thread: hence the lock).
+// The lock is held only while a frame's line is made or the file closed, never across
+// a wait; a spin on an atomic flag needs no thread library (Windows' builds have none).
+class SpinLock {
+public:
+    void lock() {
+        while (held.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    void unlock() { held.clear(std::memory_order_release); }
+
+private:
+    std::atomic_flag held = ATOMIC_FLAG_INIT;
+};
+
+// The lock held to the end of a block.
+class Held {
+public:
+    explicit Held(SpinLock& l) : lock(l) { lock.lock(); }
+    ~Held() { lock.unlock(); }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+
+private:
+    SpinLock& lock;
+};
+
 struct Recorder {
     RecordFile file;
     int64_t frames = 0;  // whole frames recorded
@@ -57,7 +86,7 @@ struct Recorder {
     uint32_t frameKeys = 0;     // the keys of the frame being played
     bool framePending = false;  // its keys are polled, the frame not yet over
     GameState lastWhole{};      // the game after frame `frames`
-    std::mutex lock;
+    SpinLock lock;
 };
 Recorder recorder;
 
@@ -293,7 +322,7 @@ void endFrame(Recorder& r) {
 
 bool recordBetweenFrames(bool gameInProgress) {
     {
-        std::lock_guard<std::mutex> held(recorder.lock);
+        Held held(recorder.lock);
         endFrame(recorder);
         recorder.lastWhole = game;
     }
@@ -367,7 +396,7 @@ void abandonRecording() {
 }
 
 int finishRecording() {
-    std::lock_guard<std::mutex> held(recorder.lock);
+    Held held(recorder.lock);
     RecordFile& f = recorder.file;
     endFrame(recorder);
     writeRun(recorder);
@@ -379,7 +408,7 @@ int finishRecording() {
 }
 
 void rescueRecording() {
-    std::lock_guard<std::mutex> held(recorder.lock);
+    Held held(recorder.lock);
     if (recorder.file.fd < 0) return;
     writeRun(recorder);
     writeCheck(recorder, "end ", recorder.lastWhole);
