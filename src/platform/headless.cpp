@@ -34,10 +34,14 @@ void playSample(const char* cue, SAMPLE*, int volume, int pan, int frequency, in
 }
 
 bool betweenFrames(bool) { return false; }
+uint32_t noControls() { return 0; }
+void noLine(const PlaybackLine*) {}
+void music(bool) {}
 }  // namespace
 
-const Platform headlessPlatform = {open,       nothing,     present,       pollKeys,
-                                   playSample, showPalette, betweenFrames, nothing};
+const Platform headlessPlatform = {open,    nothing,     present,       pollKeys,
+                                   playSample, showPalette, betweenFrames, nothing,
+                                   noControls, noLine,      music};
 
 void setHeadlessKeys(uint32_t heldMask) { heldKeys = heldMask; }
 

@@ -26,3 +26,6 @@ bool platformBetweenFrames(bool gameInProgress) {
     return current->betweenFrames.call(gameInProgress);
 }
 void platformLeaveGraphics() { current->leaveGraphics.call(); }
+uint32_t platformPlaybackControls() { return current->playbackControls.call(); }
+void platformShowPlaybackLine(const PlaybackLine* line) { current->showPlaybackLine.call(line); }
+void platformHoldMusic(bool held) { current->holdMusic.call(held); }

@@ -19,6 +19,27 @@ struct Entry {
     constexpr Entry(Function* function) : call(function) {}
 };
 
+// The controls of a recording being watched (driftwing --play), tapped since the last look.
+enum PlaybackControl : uint32_t {
+    PlayOrPause = 1 << 0,   // P or Space
+    StepForward = 1 << 1,   // . while paused
+    StepBack = 1 << 2,      // , while paused
+    Faster = 1 << 3,        // +
+    Slower = 1 << 4,        // -
+    JumpBack = 1 << 5,      // Left: ten seconds back
+    JumpForward = 1 << 6,   // Right: ten seconds on
+    ToFirstFrame = 1 << 7,  // Home
+    ToLastFrame = 1 << 8,   // End
+};
+
+// What the line over a watched recording says: where it is of how long, how fast.
+struct PlaybackLine {
+    int64_t frame = 0;   // the picture shown, 1 to frames
+    int64_t frames = 0;  // the recording's length
+    int speedQuarters = 4;  // frames a tick, in quarters: 1 (x1/4) to 32 (x8)
+    bool paused = false;
+};
+
 struct Platform {
     // Start-up steps up to the window. False when no window can be had (a one-line
     // reason has been printed on standard error).
@@ -34,6 +55,12 @@ struct Platform {
     // Returns true when the player has asked to quit.
     Entry<bool(bool)> betweenFrames;
     Entry<void()> leaveGraphics;  // back to text mode before a start-up failure message
+    // A watched recording: the controls tapped since the last call (PlaybackControl bits),
+    // the line shown over the window (null: none), and the music held (true) or let play.
+    // None of it is in the game's frame.
+    Entry<uint32_t()> playbackControls;
+    Entry<void(const PlaybackLine*)> showPlaybackLine;
+    Entry<void(bool)> holdMusic;
 };
 
 // No window, no keyboard, no sound: see shell/headless.h.
@@ -51,6 +78,9 @@ void platformPlaySample(const char* cue, SAMPLE* sample, int volume, int pan, in
 void platformShowPalette(const RGB* palette);
 bool platformBetweenFrames(bool gameInProgress);
 void platformLeaveGraphics();
+uint32_t platformPlaybackControls();
+void platformShowPlaybackLine(const PlaybackLine* line);
+void platformHoldMusic(bool held);
 
 // Called by main before start-up: what to save when the display goes away under the game
 // (the X server killed, its connection dropped). The window platform calls it from

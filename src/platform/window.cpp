@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/key_latch.h"
@@ -34,6 +35,9 @@
 #include "state/keys.h"
 
 namespace {
+constexpr int black = 0, white = 15;  // palette indices
+constexpr int lineRows = 15;          // a watched recording's line, in the frame's pixels
+
 // Keys about the window rather than the game, noted as they are pressed.
 constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
 
@@ -58,12 +62,31 @@ struct WindowState {
     bool redrawAll = true;
     bool screenReady = false;  // a mode is set and the canvas made: frames may be shown
     int musicVoice = -1;
+    bool musicHeld = false;
+
+    // A watched recording: its controls as tapped, and the line over the window.
+    std::atomic<uint32_t> playbackAsked{0};
+    PlaybackLine line;
+    bool lineShown = false;
+    bool lineInBand = false;   // on the screen below the frame (fullscreen with room there)
+    bool lineWasInBand = false;  // as the last picture showed it
+    BITMAP* composed = nullptr;    // the frame with the line over its bottom rows
+    BITMAP* lineStrip = nullptr;   // the line, 8-bit, at the frame's own size
+    BITMAP* lineCanvas = nullptr;  // the line enlarged, in the screen's pixel format
 };
 WindowState win;
 
 void onCloseButton() { win.closeButtonPressed = 1; }
 
 void onFocusLost() { win.focusLost = true; }
+
+// The keys that steer a watched recording ('+' is the key of '=' on most layouts).
+constexpr std::pair<int, uint32_t> playbackKeys[] = {
+    {KEY_P, PlayOrPause},        {KEY_SPACE, PlayOrPause},  {KEY_STOP, StepForward},
+    {KEY_COMMA, StepBack},       {KEY_EQUALS, Faster},      {KEY_PLUS_PAD, Faster},
+    {KEY_MINUS, Slower},         {KEY_MINUS_PAD, Slower},   {KEY_LEFT, JumpBack},
+    {KEY_RIGHT, JumpForward},    {KEY_HOME, ToFirstFrame},  {KEY_END, ToLastFrame},
+};
 
 // Called by the keyboard driver's thread for every key that goes down or up.
 void onKey(int scancode) {
@@ -72,6 +95,9 @@ void onKey(int scancode) {
         if (scancode == k.scancode) win.tappedKeys.press(k.bit);
     }
     if (scancode == KEY_P) win.windowKeysPressed |= pauseAsked;
+    for (const auto& [code, control] : playbackKeys) {
+        if (scancode == code) win.playbackAsked |= control;
+    }
     if (scancode == KEY_F11 || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
         win.windowKeysPressed |= fullscreenAsked;
 }
@@ -229,12 +255,19 @@ enum class Opened { yes, refused, noPicture };
 // the pacer's choice. Called by open and toggleFullscreen; no frame is shown unless yes.
 Opened openScreen(bool fullscreen) {
     win.screenReady = false;
-    if (win.canvas) destroy_bitmap(win.canvas);
-    win.canvas = nullptr;
+    for (BITMAP** b : {&win.canvas, &win.lineCanvas}) {
+        if (*b) destroy_bitmap(*b);
+        *b = nullptr;
+    }
     if (!setMode(fullscreen) && !setMode(!fullscreen)) return Opened::refused;
-    if (win.screenDepth != 8 && !(win.canvas = makePicture(win.screenDepth, frameWidth * win.scale,
-                                                           frameHeight * win.scale)))
+    if (win.screenDepth != 8 &&
+        (!(win.canvas = makePicture(win.screenDepth, frameWidth * win.scale,
+                                    frameHeight * win.scale)) ||
+         !(win.lineCanvas =
+               makePicture(win.screenDepth, frameWidth * win.scale, lineRows * win.scale))))
         return Opened::noPicture;
+    const int below = SCREEN_H - win.originY - frameHeight * win.scale;
+    win.lineInBand = win.fullscreenNow && below >= lineRows * win.scale;
     clear_to_color(screen, 0);
     if (win.fullscreenNow) coverDesktop();
     set_close_button_callback(onCloseButton);
@@ -298,7 +331,9 @@ bool openLibraryAndScreen() {
     if (opened == Opened::yes && win.fullscreenNow != win.choice.fullscreen)
         std::fputs(refusedFullscreen, stderr);
     if (opened == Opened::noPicture || !(win.shown = makePicture(8, frameWidth, frameHeight)) ||
-        !(win.pausedFrame = makePicture(8, frameWidth, frameHeight))) {
+        !(win.pausedFrame = makePicture(8, frameWidth, frameHeight)) ||
+        !(win.composed = makePicture(8, frameWidth, frameHeight)) ||
+        !(win.lineStrip = makePicture(8, frameWidth, lineRows))) {
         set_gfx_mode(GFX_TEXT, 0, 0, 0, 0);
         return false;
     }
@@ -315,11 +350,12 @@ bool open() {
 
 void waitRetrace() { win.pacer.wait(); }
 
-// One row of the frame into the canvas, every pixel widened to scale x scale.
+// Row Y of an 8-bit picture the frame's width into CANVAS, every pixel widened to
+// scale x scale.
 template <typename Pixel>
-void enlargeRow(int y) {
-    const unsigned char* from = win.shown->line[y];
-    Pixel* to = reinterpret_cast<Pixel*>(win.canvas->line[y * win.scale]);
+void enlargeRow(BITMAP* picture, BITMAP* canvas, int y) {
+    const unsigned char* from = picture->line[y];
+    Pixel* to = reinterpret_cast<Pixel*>(canvas->line[y * win.scale]);
     if (win.scale == 1) {
         for (int x = 0; x < frameWidth; ++x) to[x] = static_cast<Pixel>(win.screenColours[from[x]]);
         return;
@@ -329,35 +365,87 @@ void enlargeRow(int y) {
         for (int i = 0; i < win.scale; ++i) *to++ = pixel;
     }
     for (int i = 1; i < win.scale; ++i)
-        std::memcpy(win.canvas->line[y * win.scale + i], win.canvas->line[y * win.scale],
+        std::memcpy(canvas->line[y * win.scale + i], canvas->line[y * win.scale],
                     sizeof(Pixel) * frameWidth * win.scale);
 }
 
+void enlargeRow(BITMAP* picture, BITMAP* canvas, int y) {
+    if (win.screenDepth == 32) enlargeRow<uint32_t>(picture, canvas, y);
+    if (win.screenDepth == 15 || win.screenDepth == 16) enlargeRow<uint16_t>(picture, canvas, y);
+}
+
+// PICTURE (the frame's width, ROWS high) on the screen at the frame's left and TOP.
+void copyToScreen(BITMAP* picture, BITMAP* canvas, int first, int rows, int top) {
+    if (win.screenDepth == 8) {
+        stretch_blit(picture, screen, 0, first, frameWidth, rows, win.originX,
+                     top + first * win.scale, frameWidth * win.scale, rows * win.scale);
+    } else {
+        blit(canvas, screen, 0, first * win.scale, win.originX, top + first * win.scale,
+             frameWidth * win.scale, rows * win.scale);
+    }
+}
+
+// The line over a watched recording, in the frame's own pixels: the time played of the
+// whole on the left, the speed on the right, and a bar of the whole length under them.
+void drawPlaybackLine(BITMAP* strip, const PlaybackLine& l) {
+    clear_to_color(strip, black);
+    char text[64];
+    auto seconds = [](int64_t frame) { return static_cast<int>(frame / 60); };
+    std::snprintf(text, sizeof text, "%d:%02d / %d:%02d", seconds(l.frame) / 60,
+                  seconds(l.frame) % 60, seconds(l.frames) / 60, seconds(l.frames) % 60);
+    textout_ex(strip, font, text, 4, 2, white, -1);
+    const char* speed = l.speedQuarters == 1 ? "x1/4" : l.speedQuarters == 2 ? "x1/2" : nullptr;
+    if (!speed) std::snprintf(text, sizeof text, "x%d", l.speedQuarters / 4);
+    char right[80];
+    std::snprintf(right, sizeof right, "%s%s", l.paused ? "PAUSED  " : "", speed ? speed : text);
+    textout_right_ex(strip, font, right, frameWidth - 4, 2, white, -1);
+    constexpr int barLeft = 4, barRight = frameWidth - 5, barRow = 12;
+    hline(strip, barLeft, barRow, barRight, white);
+    const int64_t span = std::max<int64_t>(1, l.frames - 1);
+    const int reached = barLeft + static_cast<int>((barRight - barLeft) * (l.frame - 1) / span);
+    rectfill(strip, barLeft, barRow - 1, reached, barRow + 1, white);
+}
+
+// The line in the band below the frame, or that band black again once the line goes.
+void presentLineInBand(bool shown) {
+    const int top = win.originY + frameHeight * win.scale;
+    if (!shown) {
+        rectfill(screen, win.originX, top, win.originX + frameWidth * win.scale - 1,
+                 top + lineRows * win.scale - 1, 0);
+        return;
+    }
+    for (int y = 0; y < lineRows && win.screenDepth != 8; ++y)
+        enlargeRow(win.lineStrip, win.lineCanvas, y);
+    copyToScreen(win.lineStrip, win.lineCanvas, 0, lineRows, top);
+}
+
 // Only the rows that changed since the last frame are enlarged and sent to the screen,
-// at once.
+// at once; a watched recording's line goes over the frame's bottom rows, or below it.
 void present(BITMAP* frame) {
     if (!win.screenReady) return;
+    const bool lineOverFrame = win.lineShown && !win.lineInBand;
+    if (win.lineShown) drawPlaybackLine(win.lineStrip, win.line);
+    if (lineOverFrame) {
+        blit(frame, win.composed, 0, 0, 0, 0, frameWidth, frameHeight - lineRows);
+        blit(win.lineStrip, win.composed, 0, 0, 0, frameHeight - lineRows, frameWidth, lineRows);
+        frame = win.composed;
+    }
+    const bool inBand = win.lineShown && win.lineInBand;
+    const bool bandChanged = inBand || win.lineWasInBand;
+    if (bandChanged) presentLineInBand(inBand);
+    win.lineWasInBand = inBand;
     int first = -1, last = -1;
     for (int y = 0; y < frameHeight; ++y) {
         if (!win.redrawAll && std::memcmp(frame->line[y], win.shown->line[y], frameWidth) == 0)
             continue;
         std::memcpy(win.shown->line[y], frame->line[y], frameWidth);
-        if (win.screenDepth == 32) enlargeRow<uint32_t>(y);
-        if (win.screenDepth == 15 || win.screenDepth == 16) enlargeRow<uint16_t>(y);
+        enlargeRow(win.shown, win.canvas, y);
         if (first < 0) first = y;
         last = y;
     }
     win.redrawAll = everyRowEveryFrame;
-    if (first < 0) return;
-    const int rows = last - first + 1;
-    if (win.screenDepth == 8) {
-        stretch_blit(win.shown, screen, 0, first, frameWidth, rows, win.originX,
-                     win.originY + first * win.scale, frameWidth * win.scale, rows * win.scale);
-    } else {
-        blit(win.canvas, screen, 0, first * win.scale, win.originX, win.originY + first * win.scale,
-             frameWidth * win.scale, rows * win.scale);
-    }
-    sendPicture();
+    if (first >= 0) copyToScreen(win.shown, win.canvas, first, last - first + 1, win.originY);
+    if (first >= 0 || bandChanged) sendPicture();
 }
 
 uint32_t pollKeys() {
@@ -383,6 +471,23 @@ void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency,
     voice_set_frequency(win.musicVoice, sample->freq * frequency / 1000);
     voice_set_playmode(win.musicVoice, PLAYMODE_LOOP);
     voice_start(win.musicVoice);
+}
+
+uint32_t playbackControls() { return win.playbackAsked.exchange(0); }
+
+void showPlaybackLine(const PlaybackLine* line) {
+    win.lineShown = line != nullptr;
+    if (line) win.line = *line;
+}
+
+void holdMusic(bool held) {
+    if (win.musicVoice < 0 || held == win.musicHeld) return;
+    win.musicHeld = held;
+    if (held) {
+        voice_stop(win.musicVoice);
+    } else {
+        voice_start(win.musicVoice);
+    }
 }
 
 // F11 or Alt+Enter: into fullscreen or back to the window as it was, remembered for the
@@ -411,7 +516,6 @@ void toggleFullscreen() {
 // The black box PAUSED stands in, in the middle of the frame (the library's 8-pixel font).
 constexpr int pauseBoxLeft = 112, pauseBoxTop = 138, pauseBoxRight = 207, pauseBoxBottom = 161;
 constexpr int pauseTextTop = 146;
-constexpr int black = 0, white = 15;  // palette indices
 
 // The last frame stays on the screen with PAUSED over it, the music held, until P again
 // (or Escape, or the close button: then true, to quit). No frame of the game passes.
@@ -448,5 +552,6 @@ bool betweenFrames(bool gameInProgress) {
 void leaveGraphics() { set_gfx_mode(GFX_TEXT, 0, 0, 0, 0); }
 }  // namespace
 
-const Platform windowPlatform = {open,       waitRetrace, present,       pollKeys,
-                                 playSample, showPalette, betweenFrames, leaveGraphics};
+const Platform windowPlatform = {open,          waitRetrace,      present,       pollKeys,
+                                 playSample,    showPalette,      betweenFrames, leaveGraphics,
+                                 playbackControls, showPlaybackLine, holdMusic};

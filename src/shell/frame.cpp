@@ -38,8 +38,6 @@ int startSession() {
     return 0;
 }
 
-namespace {
-// Steps 1 to 6: the frame drawn, the world moved, the scroll advanced.
 void drawFrame() {
     clear_bitmap(backBuffer);
     if (game.gameMode == Playing) {
@@ -51,7 +49,6 @@ void drawFrame() {
     drawScore();
     advanceScroll();
 }
-}  // namespace
 
 bool runFrame() {
     drawFrame();

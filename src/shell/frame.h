@@ -16,6 +16,10 @@ int startUp();
 // returns 0 or the exit code, as startUp.
 int startSession();
 
+// Steps 1 to 6 of a frame: the picture drawn into backBuffer as the world moves, the
+// scroll advanced; the keys are the frame's last step (handleKeys).
+void drawFrame();
+
 // One pass of the frame loop; true when the program is to quit (Escape).
 bool runFrame();
 

@@ -10,6 +10,7 @@
 #include "platform/quit.h"
 #include "platform/window.h"
 #include "shell/frame.h"
+#include "shell/playback.h"
 #include "shell/recording.h"
 #include "state/assets.h"
 
@@ -40,7 +41,12 @@ int main(int argc, char** argv) {
         std::exit(failure);
     }
     if (recording) publishRecording();
-    runFrameLoop();
+    if (playing) {
+        startPlayback();
+        runPlaybackLoop();
+    } else {
+        runFrameLoop();
+    }
     shutdownAssets();
     // A signal's code first; then any recording that could not be written whole, or a
     // recorded game that played out differently.

@@ -329,35 +329,6 @@ bool recordBetweenFrames(bool gameInProgress) {
     return window->betweenFrames.call(gameInProgress);
 }
 
-// Playback: the recording's runs, where the next frame's keys come from, and the first
-// noted state the game did not reach.
-struct Playback {
-    KeyScript recorded;
-    size_t runAt = 0;
-    int64_t usedOfRun = 0;
-    int64_t frames = 0;  // frames played so far
-    int64_t recordedFrames = 0;
-    StateChecker checker;
-};
-Playback playback;
-
-uint32_t playbackKeys() {
-    Playback& p = playback;
-    const bool quit = window->pollKeys.call() & HeldEsc;  // the real keyboard only quits
-    ++p.frames;
-    while (p.runAt < p.recorded.lines.size() && p.usedOfRun == p.recorded.lines[p.runAt].count) {
-        ++p.runAt;
-        p.usedOfRun = 0;
-    }
-    if (p.runAt == p.recorded.lines.size()) return HeldEsc;
-    ++p.usedOfRun;
-    return quit ? HeldEsc : p.recorded.lines[p.runAt].keys;
-}
-
-bool playbackBetweenFrames(bool gameInProgress) {
-    playback.checker.afterFrame(playback.frames);
-    return playback.frames >= playback.recordedFrames || window->betweenFrames.call(gameInProgress);
-}
 }  // namespace
 
 bool startRecording(const std::string& path, bool overwrite, std::string& why) {
@@ -449,56 +420,16 @@ bool readScriptFile(const std::string& path, std::string& text, std::string& why
     return why.empty();
 }
 
-bool loadPlayback(const std::string& path, std::string& why) {
-    std::string text;
-    if (!readScriptFile(path, text, why)) return false;
-    Playback& p = playback;
-    p.recorded = parseKeyScript(text);
-    if (!p.recorded.ok()) {
-        why = "line " + std::to_string(p.recorded.errorLine) + ": " + p.recorded.error;
-        return false;
-    }
-    if (p.recorded.cutShort)
-        std::fprintf(stderr,
-                     "driftwing: note: %s ends mid-line (cut short?); played to its last "
-                     "whole line\n",
-                     path.c_str());
-    p.frames = p.recordedFrames = p.usedOfRun = 0;
-    p.runAt = 0;
-    p.checker = StateChecker(&p.recorded.checks);
-    for (const KeyScriptLine& line : p.recorded.lines) p.recordedFrames += line.count;
-    return true;
-}
-
 namespace {
-// The real platform with its keys and its turn between frames taken over.
-const Platform& around(const Platform& real, uint32_t (*keys)(), bool (*between)(bool)) {
-    window = &real;
-    static Platform taken = real;
-    taken.pollKeys = keys;
-    taken.betweenFrames = between;
-    return taken;
-}
 }  // namespace
 
+// The real platform with its keys and its turn between frames taken over.
 const Platform& recordingPlatform(const Platform& real) {
-    return around(real, recordKeys, recordBetweenFrames);
-}
-
-const Platform& playbackPlatform(const Platform& real) {
-    return around(real, playbackKeys, playbackBetweenFrames);
-}
-
-int finishPlayback() {
-    Playback& p = playback;
-    if (p.frames < p.recordedFrames) return 0;  // the player quit it early
-    p.checker.afterFrame(p.frames);
-    if (p.recorded.checks.empty()) {
-        std::fprintf(stderr,
-                     "driftwing: note: this recording notes no game state to check against\n");
-        return 0;
-    }
-    return p.checker.reportDifference("driftwing", p.frames) ? 1 : 0;
+    window = &real;
+    static Platform taken = real;
+    taken.pollKeys = recordKeys;
+    taken.betweenFrames = recordBetweenFrames;
+    return taken;
 }
 
 void StateChecker::afterFrame(int64_t frame) {
@@ -512,6 +443,8 @@ void StateChecker::afterFrame(int64_t frame) {
         }
     }
 }
+
+int64_t StateChecker::firstDifference() const { return differs_.frame; }
 
 bool StateChecker::reportDifference(const char* program, int64_t frames) const {
     if (differs_.frame >= 0) {

@@ -23,6 +23,9 @@ public:
     // Called after every frame, with how many frames have been played.
     void afterFrame(int64_t frame);
 
+    // The first frame whose state was not the one noted; -1 while none.
+    int64_t firstDifference() const;
+
     // When the game came out different: says where on standard error, as PROGRAM, and
     // returns true.
     bool reportDifference(const char* program, int64_t frames) const;
@@ -49,13 +52,8 @@ void publishRecording();
 // regular file, an empty file, or one over 64 MiB (why says which). Never blocks.
 bool readScriptFile(const std::string& path, std::string& text, std::string& why);
 
-// Called by main before the window opens: the recording to play. False with the reason
-// when it cannot be read or is no key script.
-bool loadPlayback(const std::string& path, std::string& why);
-
-// The window platform with its keys recorded, or replaced by the recording's.
+// The window platform with its keys recorded.
 const Platform& recordingPlatform(const Platform& window);
-const Platform& playbackPlatform(const Platform& window);
 
 // After the frame loop: writes the closing line and closes the file. 0 when every write
 // went through, 1 when the recording stopped early (a line on standard error said why).
@@ -67,7 +65,3 @@ void abandonRecording();
 // The game is ending without its normal quit path (the display lost), called from any
 // thread: the runs so far and the closing line for the last whole frame are written.
 void rescueRecording();
-
-// After the frame loop: 0 when the recorded game played out the same (or the player
-// quit it early), otherwise 1 after saying where it went differently.
-int finishPlayback();

@@ -13,6 +13,7 @@
 #include "shell/frame.h"
 #include "platform/headless.h"
 #include "shell/key_script.h"
+#include "shell/playback.h"
 #include "platform/platform.h"
 #include "state/game_state.h"
 #include "unit/session.h"
@@ -34,7 +35,8 @@ int playBack(const std::string& path) {
         return -1;
     }
     usePlatform(playbackPlatform(headlessPlatform));
-    runFrameLoop();
+    startPlayback();
+    runPlaybackLoop();
     usePlatform(headlessPlatform);
     testing::internal::CaptureStderr();
     const int verdict = finishPlayback();

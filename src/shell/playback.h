@@ -1,0 +1,49 @@
+// playback.h -- a recorded game watched again: played, paused, stepped, sped up and slowed
+// down, and sought to any frame at once
+//
+// Before the first picture the whole recording is played once without a picture or a
+// sound: that pass checks every game state the recording noted and keeps a copy of the
+// game state every few seconds, so that any frame, backwards or forwards, is at most
+// those few seconds of silent frames from a copy. The same keys give the same game, so
+// the frame sought is the frame the game showed when it was recorded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+// Called by main before the window opens: the recording to play. False with the reason
+// when it cannot be read or is no key script.
+bool loadPlayback(const std::string& path, std::string& why);
+
+// The real platform with the game's sounds under the watcher's control.
+const Platform& playbackPlatform(const Platform& real);
+
+// After start-up: the pass over the whole recording, then its first picture drawn.
+void startPlayback();
+
+// The watcher's loop, until the recording ends, Escape, the window's close button, a quit
+// asked for, or a noted state the game does not reach.
+void runPlaybackLoop();
+
+// After the loop: 0 when the recorded game played out the same (or the player quit it
+// early), otherwise 1 after saying where it went differently.
+int finishPlayback();
+
+// --- the moves of the loop, for the tests and the benchmark ---
+
+// The picture now in backBuffer (1 to playbackFrames()), and the recording's length.
+int64_t playbackFrame();
+int64_t playbackFrames();
+
+// Draws picture FRAME (clamped to the recording) without a sound; false when the game
+// passed on the way a noted state it did not reach (the loop then ends).
+bool seekPlayback(int64_t frame);
+
+// The game's next frame, with its sounds when SOUNDS; false when the recording has ended
+// (its last frame was played) or went differently.
+bool advancePlayback(bool sounds);
+
+// Bytes kept for seeking.
+size_t playbackMemory();

@@ -1,0 +1,146 @@
+// playback_test.cpp -- a recording watched with seeks, steps back and jumps: every picture
+// the one the game drew at that frame, nothing allocated, and a changed game caught on the way
+#include "shell/playback.h"
+
+#include <allegro.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/platform.h"
+#include "shell/frame.h"
+#include "shell/key_script.h"
+#include "state/assets.h"
+#include "state/fnv.h"
+#include "state/game_state.h"
+#include "unit/session.h"
+
+namespace {
+constexpr int64_t length = 2000;
+
+// A game with shots, blasts, a lost ship and a new game: S, steering and Space in turns.
+uint32_t keysOf(int64_t frame) {
+    static const uint32_t cycle[] = {HeldS | HeldSpace, HeldSpace | HeldLeft, HeldRight | HeldUp,
+                                     HeldSpace | HeldDown, 0, HeldSpace};
+    return cycle[frame / 37 % 6];
+}
+
+uint64_t pictureHash() {
+    uint64_t h = stateDigestBasis;
+    for (int y = 0; y < backBuffer->h; ++y)
+        for (int x = 0; x < backBuffer->w; ++x) h = (h ^ backBuffer->line[y][x]) * fnvPrime;
+    return h;
+}
+
+// The recording as a file, and each frame's picture as the game drew it.
+struct Recorded {
+    std::string path;
+    std::vector<uint64_t> pictures;  // [N]: picture N, drawn after N - 1 frames
+};
+
+Recorded record(int64_t differentFrame = -1) {
+    Recorded r;
+    r.path = "/tmp/driftwing-playback-" + std::to_string(getpid()) + ".keys";
+    r.pictures.push_back(0);
+    std::string text(recordingHeader);
+    EXPECT_EQ(startFreshSession(), 0);
+    for (int64_t frame = 1; frame <= length; ++frame) {
+        setHeadlessKeys(keysOf(frame));
+        runFrame();
+        r.pictures.push_back(pictureHash());
+        char names[32];
+        writeKeyNames(keysOf(frame), names);
+        text += "1 " + std::string(names) + "\n";
+        if (frame % 500 == 0 || frame == length) {
+            char note[80];
+            std::snprintf(note, sizeof note, "# %sframe %lld state %016llx\n",
+                          frame == length ? "end " : "", static_cast<long long>(frame),
+                          static_cast<unsigned long long>(gameStateDigest() +
+                                                          (frame == differentFrame)));
+            text += note;
+        }
+    }
+    std::ofstream(r.path) << text;
+    return r;
+}
+
+void watch(const Recorded& r) {
+    std::string why;
+    ASSERT_EQ(startFreshSession(), 0);
+    ASSERT_TRUE(loadPlayback(r.path, why)) << why;
+    usePlatform(playbackPlatform(headlessPlatform));
+    startPlayback();
+}
+
+int verdict() {
+    usePlatform(headlessPlatform);
+    testing::internal::CaptureStderr();
+    const int v = finishPlayback();
+    testing::internal::GetCapturedStderr();
+    return v;
+}
+}  // namespace
+
+// Seeks forwards and backwards, across copies and within one, to both ends and past them;
+// after each the picture is the game's at that frame, and playing on from there is too.
+TEST(Playback, EverySeekShowsTheFrameTheGameDrewThere) {
+    const Recorded r = record();
+    watch(r);
+    ASSERT_EQ(playbackFrame(), 1);
+    EXPECT_EQ(pictureHash(), r.pictures[1]);
+    struct Row {
+        int64_t target, shown;
+    };
+    const Row rows[] = {
+        {1200, 1200}, {301, 301}, {300, 300}, {299, 299}, {1999, 1999}, {2000, 2000},
+        {1, 1},       {601, 601}, {600, 600}, {5000, 2000}, {-40, 1},    {1437, 1437},
+    };
+    const long before = allocationsSoFar();
+    for (const Row& row : rows) {
+        ASSERT_TRUE(seekPlayback(row.target)) << row.target;
+        EXPECT_EQ(playbackFrame(), row.shown);
+        EXPECT_EQ(pictureHash(), r.pictures[row.shown]) << "sought " << row.target;
+        if (row.shown < length) {
+            ASSERT_TRUE(advancePlayback(true));
+            EXPECT_EQ(pictureHash(), r.pictures[row.shown + 1]) << "on from " << row.target;
+        } else {
+            EXPECT_FALSE(advancePlayback(true)) << "the last frame ends it";
+        }
+    }
+    EXPECT_EQ(allocationsSoFar(), before) << "a seek allocates nothing";
+    EXPECT_EQ(verdict(), 0);
+    std::remove(r.path.c_str());
+}
+
+// A recording whose state at frame 1000 differs: play that passes it, by playing on or by
+// seeking past it, ends there and says so; before it the watcher can go anywhere.
+TEST(Playback, AChangedGameEndsWhenPlayPassesTheFrame) {
+    const Recorded r = record(1000);
+    struct Row {
+        const char* what;
+        int64_t seek;
+        int frames;  // played on after the seek
+        bool ends;
+    };
+    const Row rows[] = {
+        {"played up to it", 990, 9, false},
+        {"played through it", 990, 11, true},
+        {"sought past it", 1500, 0, true},
+        {"sought to its picture", 1000, 0, false},
+        {"sought just past it", 1001, 0, true},
+    };
+    for (const Row& row : rows) {
+        watch(r);
+        bool going = seekPlayback(row.seek);
+        for (int i = 0; going && i < row.frames; ++i) going = advancePlayback(false);
+        EXPECT_EQ(!going, row.ends) << row.what;
+        EXPECT_EQ(verdict(), row.ends ? 1 : 0) << row.what;
+    }
+    std::remove(r.path.c_str());
+}
