@@ -1,0 +1,135 @@
+# playback_test.py -- a recorded game watched in the real window with its controls: paused,
+# stepped forwards and back, jumped ten seconds either way, to the first and the last
+# frame; each picture shown is the one the replay runner draws at that frame, the line over
+# the window shows while paused, and the recording still checks out when it plays to its end.
+#
+#   playback_test.py GAME REPLAY DATA_DIR XPROBE
+import os
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
+sys.path.insert(0, os.path.dirname(__file__))
+import pictures  # noqa: E402
+from failures_lib import Context, Xvfb  # noqa: E402
+
+LINE_ROWS = 15  # the playback line over the frame's bottom rows
+
+
+def start(ctx, *args):
+    ctx.proc = subprocess.Popen([ctx.game, "--scale", "1"] + list(args),
+                                cwd=os.path.join(ctx.dir, "game"), env=ctx.env(),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+    ctx.said = []
+    threading.Thread(target=lambda: ctx.said.append(ctx.proc.stderr.read()), daemon=True).start()
+    ctx.window = None
+    ctx.wait_window()
+
+
+def finish(ctx, seconds):
+    code = ctx.proc.wait(timeout=seconds)
+    time.sleep(0.1)
+    return code, (ctx.said[0] if ctx.said else b"").decode(errors="replace")
+
+
+def record(ctx, path):
+    """About twelve seconds of games: S and Space held (a new game whenever one is lost)
+    while steering left and right."""
+    start(ctx, "--record", path)
+    ctx.key("s")
+    tap = lambda *a: subprocess.run(["xdotool"] + list(a), env=ctx.env())
+    tap("keydown", "s", "keydown", "space")
+    for side in ("Left", "Right") * 2:
+        ctx.key(side, 3.1)
+    tap("keyup", "space", "keyup", "s")
+    ctx.key("Escape")
+    code, said = finish(ctx, 10)
+    assert code == 0, "recording: exit %d: %s" % (code, said)
+    ends = [l for l in open(path) if l.startswith("# end frame")]
+    assert ends, "the recording has no closing line"
+    return int(ends[0].split()[3])
+
+
+def shows(ctx, expected, seconds=3):
+    """Waits until the window shows the frame above the line, and the line below it."""
+    shot = ctx.path("window.ppm")
+    end = time.monotonic() + seconds
+    why = "no picture"
+    while time.monotonic() < end:
+        if subprocess.run([ctx.xprobe, "shot", ctx.window, shot], env=ctx.env()).returncode == 0:
+            picture = pictures.ppm_picture(shot)
+            above = len(expected) - LINE_ROWS
+            white = max(pictures.shown(ctx.data))
+            if picture[:above] != expected[:above]:
+                why = "the frame differs"
+            elif not any(white in row for row in picture[above:]):
+                why = "no line over the bottom rows"
+            else:
+                return None
+        time.sleep(0.1)
+    return why
+
+
+def main():
+    game, replay, data, xprobe = (os.path.realpath(p) for p in sys.argv[1:5])
+    xvfb = Xvfb()
+    ctx = Context((game, replay, data, xprobe), xvfb.display)
+    failures = []
+    try:
+        recording = ctx.path("watched.keys")
+        last = record(ctx, recording)
+        assert last > 700, "a recording of %d frames is too short to jump in" % last
+        # Each row: the keys tapped, and the frame then shown. In a game every frame's
+        # picture differs from its neighbours' (checked below), so a frame too many or
+        # too few shows; the title's first frames are alike.
+        rows = [
+            (["p", "End"], last),
+            (["comma", "comma"], last - 2),
+            (["Left"], last - 602),
+            (["period"], last - 601),
+            (["Right"], last - 1),
+            (["Right"], last),
+            (["Home"], 1),
+            (["Right"], 601),
+            (["period", "period", "period"], 604),
+            (["comma"], 603),
+            (["Left"], 3),
+        ]
+        wanted = {frame + d for _, frame in rows for d in (-1, 0, 1) if 1 <= frame + d <= last}
+        shots = [a for f in sorted(wanted) for a in ("--shot", "%d:%s" % (f, ctx.path("%d.bmp" % f)))]
+        subprocess.run([replay, "--data", os.path.dirname(data)] + shots + [recording], check=True)
+        picture = lambda f: pictures.bmp_picture(ctx.path("%d.bmp" % f), data)[:-LINE_ROWS]
+        for _, frame in rows:
+            if frame > 100 and any(picture(frame) == picture(n) for n in (frame - 1, frame + 1)
+                                   if n <= last):
+                failures.append("frame %d looks like a neighbour: no test of it" % frame)
+        start(ctx, "--play", recording)
+        for keys, frame in rows:
+            for key in keys:
+                ctx.key(key, 0.1)
+            problem = shows(ctx, pictures.bmp_picture(ctx.path("%d.bmp" % frame), data))
+            if problem:
+                failures.append("after %s: frame %d is not shown: %s" % ("+".join(keys), frame, problem))
+        # Played on from the last frame but one, the recording ends and checks out.
+        ctx.key("End", 0.1)
+        ctx.key("comma", 0.1)
+        ctx.key("p", 0.1)
+        code, said = finish(ctx, 10)
+        if code != 0 or "differently" in said or "notes the game" in said:
+            failures.append("played to its end: exit %d: %s" % (code, said))
+    finally:
+        if ctx.proc and ctx.proc.poll() is None:
+            ctx.proc.kill()
+        ctx.cleanup()
+        xvfb.stop()
+    for failure in failures:
+        print("FAIL: " + failure, file=sys.stderr)
+    print("playback: %s" % ("ok" if not failures else "%d failures" % len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
