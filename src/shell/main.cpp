@@ -41,9 +41,11 @@ int main(int argc, char** argv) {
         std::exit(failure);
     }
     if (recording) publishRecording();
+    bool watched = true;
     if (playing) {
-        startPlayback();
-        runPlaybackLoop();
+        watched = startPlayback();
+        if (watched) runPlaybackLoop();
+        stopPlayback();
     } else {
         runFrameLoop();
     }
@@ -51,7 +53,7 @@ int main(int argc, char** argv) {
     // A signal's code first; then any recording that could not be written whole, or a
     // recorded game that played out differently.
     int status = recording ? finishRecording() : 0;
-    if (playing) status = std::max(status, finishPlayback());
+    if (playing) status = std::max(status, watched ? finishPlayback() : 1);
     std::exit(quitAsked() ? quitAsked() : status);
 }
 END_OF_MAIN()

@@ -17,6 +17,7 @@
 namespace {
 constexpr int64_t framesPerCopy = 300;   // five seconds: a seek plays at most that many frames
 constexpr int64_t framesPerJump = 600;   // Left and Right: ten seconds
+constexpr int64_t passFramesPerTick = 120;  // the pass's share of a frame: about 4 ms
 constexpr int ticksLineShown = 120;      // the line stays two seconds after a control
 constexpr int speeds[] = {1, 2, 4, 8, 16, 32};  // frames a tick, in quarters
 constexpr int normalSpeed = 2;
@@ -34,12 +35,23 @@ struct Copy {
     KeyCursor cursor;
 };
 
+// The pass over the whole recording, a slice of it between the frames shown: the game it
+// has reached, drawn into a picture of its own.
+struct Pass {
+    int64_t done = 0;  // frames played
+    GameState state{};
+    KeyCursor cursor;
+    BITMAP* picture = nullptr;
+    GameState watched{};  // the game being watched, while the pass has `game`
+};
+
 struct Playback {
     KeyScript recorded;
     int64_t frames = 0;           // the recording's length
     std::vector<Copy> copies;     // after frames 0, framesPerCopy, 2 framesPerCopy, ...
+    Pass pass;
     StateChecker checker;         // the pass's: every noted state compared
-    int64_t differsAt = -1;       // the first frame whose state differs, -1: none
+    int64_t differsAt = -1;       // the first frame whose state differs, -1: none yet
     bool differed = false;        // the loop reached it
     bool ended = false;           // the last frame was played
     const Platform* real = nullptr;
@@ -72,9 +84,34 @@ void playSample(const char* cue, SAMPLE* sample, int volume, int pan, int freque
                                                                  frequency, loop);
 }
 
+// The pass carried on to FRAME (or the recording's end): every noted state up to there
+// checked, the copies kept. The game being watched and its picture are put back as they were.
+void passTo(Playback& p, int64_t frame) {
+    Pass& pass = p.pass;
+    frame = std::min(frame, p.frames);
+    if (pass.done >= frame) return;
+    pass.watched = game;
+    BITMAP* shown = backBuffer;
+    game = pass.state;
+    backBuffer = pass.picture;
+    const bool effects = p.effects;
+    p.effects = false;
+    while (pass.done < frame) {
+        silentFrame(p, pass.cursor);
+        p.checker.afterFrame(++pass.done);
+        if (pass.done % framesPerCopy == 0) p.copies.push_back({game, pass.cursor});
+    }
+    p.effects = effects;
+    pass.state = game;
+    game = pass.watched;
+    backBuffer = shown;
+    p.differsAt = p.checker.firstDifference();
+}
+
 // Picture FRAME from the nearest copy before it, without a sound.
 bool seek(Playback& p, int64_t frame) {
     frame = std::clamp<int64_t>(frame, 1, std::max<int64_t>(1, p.frames));
+    passTo(p, frame - 1);
     const Copy& from = p.copies[static_cast<size_t>((frame - 1) / framesPerCopy)];
     game = from.state;
     KeyCursor c = from.cursor;
@@ -120,25 +157,32 @@ const Platform& playbackPlatform(const Platform& real) {
     return taken;
 }
 
-void startPlayback() {
+bool startPlayback() {
     Playback& p = playback;
     p.copies.push_back({game, KeyCursor{}});
-    KeyCursor c;
-    p.effects = false;
-    for (int64_t f = 1; f <= p.frames; ++f) {
-        silentFrame(p, c);
-        p.checker.afterFrame(f);
-        if (f % framesPerCopy == 0) p.copies.push_back({game, c});
+    p.pass = Pass{};
+    p.pass.state = game;
+    if (!(p.pass.picture = create_bitmap_ex(8, frameWidth, frameHeight))) {
+        std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", frameWidth,
+                     frameHeight);
+        return false;
     }
-    p.effects = true;
-    p.differsAt = p.checker.firstDifference();
+    p.differsAt = -1;
     p.differed = p.ended = false;
     if (p.frames == 0) {
         p.ended = true;
-        return;
+        return true;
     }
     seek(p, 1);
+    return true;
 }
+
+void stopPlayback() {
+    if (playback.pass.picture) destroy_bitmap(playback.pass.picture);
+    playback.pass.picture = nullptr;
+}
+
+void passWholePlayback() { passTo(playback, playback.frames); }
 
 int64_t playbackFrame() { return playback.shown; }
 int64_t playbackFrames() { return playback.frames; }
@@ -148,6 +192,7 @@ size_t playbackMemory() { return playback.copies.capacity() * sizeof(Copy); }
 bool advancePlayback(bool sounds) {
     Playback& p = playback;
     if (p.ended || p.differed) return false;
+    passTo(p, p.shown);
     p.effects = sounds;
     const bool quit = handleKeys(nextKeys(p, p.cursor));
     p.effects = true;
@@ -171,6 +216,7 @@ void runPlaybackLoop() {
     platformPresent(backBuffer);
     while (!p.ended && !p.differed) {
         platformWaitRetrace();
+        passTo(p, p.pass.done + passFramesPerTick);
         if ((real.pollKeys.call() & HeldEsc) || platformBetweenFrames(false) || quitAsked())
             return;
         const uint32_t asked = platformPlaybackControls();

@@ -1,11 +1,13 @@
 // playback.h -- a recorded game watched again: played, paused, stepped, sped up and slowed
 // down, and sought to any frame at once
 //
-// Before the first picture the whole recording is played once without a picture or a
-// sound: that pass checks every game state the recording noted and keeps a copy of the
-// game state every few seconds, so that any frame, backwards or forwards, is at most
-// those few seconds of silent frames from a copy. The same keys give the same game, so
-// the frame sought is the frame the game showed when it was recorded.
+// Beside the game being watched the whole recording is played once more, without a
+// picture or a sound, a slice between each two frames shown (an hour of play in a few
+// seconds): that pass checks every game state the recording noted and keeps a copy of
+// the game state every five seconds, so that any frame, backwards or forwards, is at
+// most five seconds of silent frames from a copy. A jump further than the pass has come
+// waits for it. The same keys give the same game, so the frame sought is the frame the
+// game showed when it was recorded.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +22,12 @@ bool loadPlayback(const std::string& path, std::string& why);
 // The real platform with the game's sounds under the watcher's control.
 const Platform& playbackPlatform(const Platform& real);
 
-// After start-up: the pass over the whole recording, then its first picture drawn.
-void startPlayback();
+// After start-up: the recording's first picture drawn. False (after a line on standard
+// error) when the pass's picture cannot be had.
+bool startPlayback();
+
+// After the loop: the pass's picture released.
+void stopPlayback();
 
 // The watcher's loop, until the recording ends, Escape, the window's close button, a quit
 // asked for, or a noted state the game does not reach.
@@ -44,6 +50,9 @@ bool seekPlayback(int64_t frame);
 // The game's next frame, with its sounds when SOUNDS; false when the recording has ended
 // (its last frame was played) or went differently.
 bool advancePlayback(bool sounds);
+
+// The pass carried through to the recording's end at once.
+void passWholePlayback();
 
 // Bytes kept for seeking.
 size_t playbackMemory();

@@ -75,10 +75,11 @@ void watch(const Recorded& r) {
     ASSERT_EQ(startFreshSession(), 0);
     ASSERT_TRUE(loadPlayback(r.path, why)) << why;
     usePlatform(playbackPlatform(headlessPlatform));
-    startPlayback();
+    ASSERT_TRUE(startPlayback());
 }
 
 int verdict() {
+    stopPlayback();
     usePlatform(headlessPlatform);
     testing::internal::CaptureStderr();
     const int v = finishPlayback();

@@ -35,8 +35,9 @@ int playBack(const std::string& path) {
         return -1;
     }
     usePlatform(playbackPlatform(headlessPlatform));
-    startPlayback();
+    EXPECT_TRUE(startPlayback());
     runPlaybackLoop();
+    stopPlayback();
     usePlatform(headlessPlatform);
     testing::internal::CaptureStderr();
     const int verdict = finishPlayback();
