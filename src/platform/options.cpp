@@ -42,7 +42,10 @@ void printHelp() {
         "  --window        play in a window\n"
         "  --record FILE   write the keys of the game to FILE as it is played (--force: even\n"
         "                  over an existing FILE)\n"
-        "  --play FILE     show a recorded game again, and check it plays out the same\n"
+        "  --play FILE     show a recorded game again, and check it plays out the same;\n"
+        "                  P or Space pauses, . and , step a frame while paused, + and -\n"
+        "                  change the speed (x1/4 to x8), Left and Right jump 10 s, Home and\n"
+        "                  End go to the first and the last frame\n"
         "  --data DIR      read the game's files from DIR/data\n\n"
         "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
         "The scale and fullscreen choice are remembered in %s.\n",
