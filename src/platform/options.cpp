@@ -24,7 +24,19 @@
 namespace {
 const char* const usage =
     "usage: driftwing [--scale N|auto] [--fullscreen | --window] "
-    "[--record FILE [--force] | --play FILE] [--data DIR] [--help] [--version]\n";
+    "[--record FILE [--force] | --play FILE] [--volume N] [--music N] [--effects N] "
+    "[--data DIR] [--keys] [--help] [--version]\n";
+
+// A percentage: one to three digits, 0 to 100; anything else is -1.
+int readPercent(std::string_view text) {
+    if (text.empty() || text.size() > 3) return -1;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 100 ? value : -1;
+}
 
 // "auto" is 0; one digit 1..largestScale is itself; anything else (02, +2, 2x) is -1.
 int readScale(std::string_view text) {
@@ -46,9 +58,13 @@ void printHelp() {
         "                  P or Space pauses, . and , step a frame while paused, + and -\n"
         "                  change the speed (x1/4 to x8), Left and Right jump 10 s, Home and\n"
         "                  End go to the first and the last frame\n"
-        "  --data DIR      read the game's files from DIR/data\n\n"
-        "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
-        "The scale and fullscreen choice are remembered in %s.\n",
+        "  --volume N      the music and the shots and blasts at N %% (0 to 100)\n"
+        "  --music N, --effects N  the music, or the shots and blasts, alone at N %%\n"
+        "  --data DIR      read the game's files from DIR/data\n"
+        "  --keys          print the keys in force (the settings file's [keys] section)\n\n"
+        "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits,\n"
+        "M mutes, [ and ] turn the volume down and up.\n"
+        "The scale, fullscreen, volume and keys are remembered in %s.\n",
         usage, largestScale, settings.empty() ? "no file (no home folder)" : settings.c_str());
 }
 }  // namespace
@@ -56,9 +72,11 @@ void printHelp() {
 int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
     // Each option at most once (--fullscreen and --window count as one); a value is never
     // empty nor another option.
-    enum { scale, fullscreen, window, record, force, play, data, count };
-    constexpr std::string_view names[count] = {"--scale", "--fullscreen", "--window", "--record",
-                                               "--force", "--play",       "--data"};
+    enum { scale, fullscreen, window, record, force, play, data, volume, music, effects, count };
+    constexpr std::string_view names[count] = {
+        "--scale", "--fullscreen", "--window", "--record", "--force",
+        "--play",  "--data",       "--volume", "--music",  "--effects"};
+    bool printKeys = false;
     bool given[count] = {};
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -68,15 +86,22 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
         } else if (arg == "--version") {
             std::printf("driftwing %s\n", DRIFTWING_VERSION);
             return 0;
+        } else if (arg == "--keys" && !printKeys) {
+            printKeys = true;
+            continue;
         }
         int which = 0;
         while (which < count && arg != names[which]) ++which;
         const int slot = which == window ? fullscreen : which;
-        const bool hasValue = which == scale || which == record || which == play || which == data;
+        const bool percent = which == volume || which == music || which == effects;
+        const bool hasValue =
+            which == scale || which == record || which == play || which == data || percent;
         const std::string_view value = hasValue && i + 1 < argc ? argv[++i] : "";
         if (which == count || given[slot] ||
             (hasValue && (value.empty() || value.substr(0, 2) == "--")) ||
-            (which == scale && readScale(value) < 0)) {
+            (which == scale && readScale(value) < 0) || (percent && readPercent(value) < 0) ||
+            (which == volume && (given[music] || given[effects])) ||
+            (percent && which != volume && given[volume])) {
             std::fputs(usage, stderr);
             return 2;
         }
@@ -93,6 +118,9 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
             commandLine.playPath = value;
         } else if (which == data) {
             commandLine.dataDir = value;
+        } else if (percent) {
+            if (which != effects) commandLine.music = readPercent(value);
+            if (which != music) commandLine.effects = readPercent(value);
         } else {
             commandLine.overwrite = true;
         }
@@ -101,6 +129,10 @@ int readCommandLine(int argc, char** argv, CommandLine& commandLine) {
     if ((recording && playing) || (commandLine.overwrite && !recording)) {
         std::fputs(usage, stderr);
         return 2;
+    }
+    if (printKeys) {
+        printKeyBindings(loadSettings().keys, stdout);
+        return 0;
     }
     return -1;
 }
@@ -147,17 +179,39 @@ std::string settingsPath() {
 #endif
 }
 
-DisplayChoice loadDisplayChoice() {
-    DisplayChoice choice;
+namespace {
+// "yes" or "no" of a [section] key; `fallback` (and a line naming the file) for anything else.
+bool readYesNo(std::string_view value, const std::string& path, const char* key, bool fallback) {
+    if (value == "yes" || value == "no") return value == "yes";
+    std::fprintf(stderr, "driftwing: %s: %s = %s is not yes or no; using %s\n", path.c_str(), key,
+                 ::quoted(value).c_str(), fallback ? "yes" : "no");
+    return fallback;
+}
+
+// A percentage of the [sound] section, or `fallback` after a line naming the file.
+int readPercentSetting(const SettingsFile& file, const std::string& path, const char* key,
+                       int fallback) {
+    std::string_view value;
+    if (!file.find("sound", key, value)) return fallback;
+    const int percent = readPercent(value);
+    if (percent >= 0) return percent;
+    std::fprintf(stderr, "driftwing: %s: %s = %s is not 0 to 100; using %d\n", path.c_str(), key,
+                 ::quoted(value).c_str(), fallback);
+    return fallback;
+}
+}  // namespace
+
+Settings loadSettings() {
+    Settings settings;
     const std::string path = settingsPath();
     SettingsFile file;
     std::string problem;
-    if (path.empty()) return choice;
+    if (path.empty()) return settings;
     const SettingsRead read = readSettingsFile(path, file, problem);
     if (read == SettingsRead::refused)
         std::fprintf(stderr, "driftwing: cannot read the settings in %s: %s; using the defaults\n",
                      path.c_str(), problem.c_str());
-    if (read != SettingsRead::read) return choice;
+    if (read != SettingsRead::read) return settings;
     // Each thing wrong a line, naming it; what is wrong is left at its default.
     const std::vector<int> bad = file.badLines();
     if (!bad.empty()) {
@@ -169,6 +223,7 @@ DisplayChoice loadDisplayChoice() {
         std::fputc('\n', stderr);
     }
     std::string_view value;
+    DisplayChoice& choice = settings.display;
     if (file.find("display", "scale", value)) {
         const int scale = readScale(value);
         if (scale < 0)
@@ -177,16 +232,17 @@ DisplayChoice loadDisplayChoice() {
         else
             choice.scale = scale;
     }
-    if (file.find("display", "fullscreen", value)) {
-        if (value != "yes" && value != "no")
-            std::fprintf(stderr, "driftwing: %s: fullscreen = %s is not yes or no; using no\n",
-                         path.c_str(), ::quoted(value).c_str());
-        choice.fullscreen = value == "yes";
-    }
-    return choice;
+    if (file.find("display", "fullscreen", value))
+        choice.fullscreen = readYesNo(value, path, "fullscreen", false);
+    SoundChoice& sound = settings.sound;
+    sound.music = readPercentSetting(file, path, "music", sound.music);
+    sound.effects = readPercentSetting(file, path, "effects", sound.effects);
+    if (file.find("sound", "muted", value)) sound.muted = readYesNo(value, path, "muted", false);
+    settings.keys = readKeyBindings(file, path, stderr);
+    return settings;
 }
 
-void saveDisplayChoice(const DisplayChoice& choice) {
+void saveSettings(const DisplayChoice& choice, const SoundChoice& sound) {
     const std::string path = settingsPath();
     if (path.empty()) return;
     // Everything else in the file stays as it is: what cannot be read is not written over.
@@ -197,6 +253,16 @@ void saveDisplayChoice(const DisplayChoice& choice) {
         const char digit[2] = {static_cast<char>('0' + choice.scale), 0};
         file.set("display", "scale", choice.scale ? digit : "auto");
         file.set("display", "fullscreen", choice.fullscreen ? "yes" : "no");
+        // The sound's keys once it is other than it has always been, or the file has them.
+        std::string_view old;
+        const SoundChoice usual;
+        if (sound.music != usual.music || sound.effects != usual.effects || sound.muted ||
+            file.find("sound", "music", old) || file.find("sound", "effects", old) ||
+            file.find("sound", "muted", old)) {
+            file.set("sound", "music", std::to_string(sound.music));
+            file.set("sound", "effects", std::to_string(sound.effects));
+            file.set("sound", "muted", sound.muted ? "yes" : "no");
+        }
         saved = writeSettingsFile(path, file.text(), problem);
     }
     // Said once: F11 saves again, and the reason will be the same.

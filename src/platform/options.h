@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/key_bindings.h"
+
 // How the window shows the game.
 struct DisplayChoice {
     int scale = 0;            // each game pixel as a scale x scale block, 1..8; 0: the
@@ -10,8 +12,24 @@ struct DisplayChoice {
     bool fullscreen = false;  // the whole desktop, the frame centred at the largest scale
 };
 
+// How loud the game is: the music and the shots and blasts, each 0 (silent) to 100 (as
+// the samples are), and muted over both.
+struct SoundChoice {
+    int music = 100;
+    int effects = 100;
+    bool muted = false;
+};
+
+// Everything the settings file remembers.
+struct Settings {
+    DisplayChoice display;
+    SoundChoice sound;
+    KeyBindings keys = defaultKeyBindings();
+};
+
 struct CommandLine {
     DisplayChoice display;
+    int music = -1, effects = -1;  // --volume, --music, --effects: 0..100; -1: not given
     bool scaleGiven = false;       // --scale was given
     bool fullscreenGiven = false;  // --fullscreen or --window was given
     std::string recordPath;        // --record FILE: the game's keys written to FILE
@@ -36,15 +54,17 @@ std::string findDataFolder(const std::string& given);
 // %APPDATA%\Driftwing\settings.cfg on Windows; empty when there is no such place.
 std::string settingsPath();
 
-// Called by the window platform at start-up: the choice remembered in the settings file's
-// [display] section; the defaults where the file is missing, and for whatever in it cannot
-// be used, a line on standard error naming the file and what is wrong.
-DisplayChoice loadDisplayChoice();
+// Called by the window platform at start-up (and by --keys): what the settings file
+// remembers, its [display], [sound] and [keys] sections; the defaults where the file is
+// missing, and for whatever in it cannot be used, a line on standard error naming the
+// file and what is wrong.
+Settings loadSettings();
 
-// Called by the window platform when the choice changes: remembers it in the settings file,
-// rewriting only its two keys and replacing the file whole in one step. A file that cannot
-// be saved (or read first) is left as it was; one line on standard error says so, once.
-void saveDisplayChoice(const DisplayChoice& choice);
+// Called by the window platform when the display or sound choice changes: remembers both in
+// the settings file, rewriting only their keys and replacing the file whole in one step. A
+// file that cannot be saved (or read first) is left as it was; one line on standard error
+// says so, once.
+void saveSettings(const DisplayChoice& display, const SoundChoice& sound);
 
 // The largest whole scale whose window fits in 90 % of the desktop's width and 85 % of
 // its height (at least 1).

@@ -39,7 +39,11 @@ constexpr int black = 0, white = 15;  // palette indices
 constexpr int lineRows = 15;          // a watched recording's line, in the frame's pixels
 
 // Keys about the window rather than the game, noted as they are pressed.
-constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
+constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2, muteAsked = 4, quieterAsked = 8,
+                   louderAsked = 16;
+constexpr int volumeStep = 10;         // [ and ]: ten in a hundred
+constexpr int framesVolumeShown = 120;  // the volume line stays two seconds
+constexpr int effectVoicesKept = 32;    // the shots and blasts that may still be sounding
 
 // Everything the window platform keeps between frames.
 struct WindowState {
@@ -62,7 +66,13 @@ struct WindowState {
     bool redrawAll = true;
     bool screenReady = false;  // a mode is set and the canvas made: frames may be shown
     int musicVoice = -1;
+    int musicVolume = 255;  // the music's own volume, before the player's choice
     bool musicHeld = false;
+    SoundChoice sound;                          // volume and mute, as remembered
+    int effectVoices[effectVoicesKept] = {};    // the latest shots' and blasts' voices, + 1
+    int nextEffectVoice = 0;
+    int volumeLineFrames = 0;                   // frames the volume line is still shown
+    KeyBindings keys = defaultKeyBindings();    // read once, before the keyboard starts
 
     // A watched recording: its controls as tapped, and the line over the window.
     std::atomic<uint32_t> playbackAsked{0};
@@ -91,14 +101,16 @@ constexpr std::pair<int, uint32_t> playbackKeys[] = {
 // Called by the keyboard driver's thread for every key that goes down or up.
 void onKey(int scancode) {
     if (scancode & 0x80) return;
-    for (const GameKeyName& k : gameKeys) {
-        if (scancode == k.scancode) win.tappedKeys.press(k.bit);
-    }
-    if (scancode == KEY_P) win.windowKeysPressed |= pauseAsked;
+    win.tappedKeys.press(win.keys.gameKeysDownFor(scancode));
+    const int action = win.keys.actionOf(scancode);
+    if (action == ActPause) win.windowKeysPressed |= pauseAsked;
+    if (action == ActMute) win.windowKeysPressed |= muteAsked;
+    if (scancode == KEY_OPENBRACE) win.windowKeysPressed |= quieterAsked;
+    if (scancode == KEY_CLOSEBRACE) win.windowKeysPressed |= louderAsked;
     for (const auto& [code, control] : playbackKeys) {
         if (scancode == code) win.playbackAsked |= control;
     }
-    if (scancode == KEY_F11 || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
+    if (action == ActFullscreen || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
         win.windowKeysPressed |= fullscreenAsked;
 }
 
@@ -300,6 +312,18 @@ void slackenLibraryThreads(bool starting) {
 // The library, its keyboard, timer and sound, and the first screen; false after a line
 // that says why.
 bool openLibraryAndScreen() {
+    // What the command line names overrides what was remembered, and is remembered in turn.
+    const CommandLine& commandLine = givenCommandLine();
+    const Settings settings = loadSettings();
+    win.choice = settings.display;
+    win.sound = settings.sound;
+    win.keys = settings.keys;
+    if (commandLine.scaleGiven) win.choice.scale = commandLine.display.scale;
+    if (commandLine.fullscreenGiven) win.choice.fullscreen = commandLine.display.fullscreen;
+    if (commandLine.music >= 0) win.sound.music = commandLine.music;
+    if (commandLine.effects >= 0) win.sound.effects = commandLine.effects;
+    const bool remember = commandLine.scaleGiven || commandLine.fullscreenGiven ||
+                          commandLine.music >= 0 || commandLine.effects >= 0;
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start: %s\n",
                      allegro_error[0] ? allegro_error : "no display to open a window on");
@@ -314,12 +338,7 @@ bool openLibraryAndScreen() {
     }
     set_window_title("");
     catchQuitSignals();  // the library has just put handlers of its own in their place
-    const CommandLine& commandLine = givenCommandLine();
-    // What the command line names overrides what was remembered, and is remembered in turn.
-    win.choice = loadDisplayChoice();
-    if (commandLine.scaleGiven) win.choice.scale = commandLine.display.scale;
-    if (commandLine.fullscreenGiven) win.choice.fullscreen = commandLine.display.fullscreen;
-    if (commandLine.scaleGiven || commandLine.fullscreenGiven) saveDisplayChoice(win.choice);
+    if (remember) saveSettings(win.choice, win.sound);
     const Opened opened = openScreen(win.choice.fullscreen);
     if (opened == Opened::refused) {
         std::string reason = allegro_error;
@@ -406,6 +425,24 @@ void drawPlaybackLine(BITMAP* strip, const PlaybackLine& l) {
     rectfill(strip, barLeft, barRow - 1, reached, barRow + 1, white);
 }
 
+// The line after a change of volume: the music's and the effects' loudness, or MUTED.
+void drawVolumeLine(BITMAP* strip, const SoundChoice& sound) {
+    clear_to_color(strip, black);
+    char text[64];
+    if (sound.muted) {
+        std::snprintf(text, sizeof text, "MUTED (M)");
+    } else {
+        std::snprintf(text, sizeof text, "MUSIC %d%%  EFFECTS %d%%", sound.music, sound.effects);
+    }
+    textout_ex(strip, font, text, 4, 2, white, -1);
+    constexpr int barLeft = 4, barRight = frameWidth - 5, barRow = 12;
+    hline(strip, barLeft, barRow, barRight, white);
+    const int loudest = sound.muted ? 0 : std::max(sound.music, sound.effects);
+    if (loudest > 0)
+        rectfill(strip, barLeft, barRow - 1, barLeft + (barRight - barLeft) * loudest / 100,
+                 barRow + 1, white);
+}
+
 // The line in the band below the frame, or that band black again once the line goes.
 void presentLineInBand(bool shown) {
     const int top = win.originY + frameHeight * win.scale;
@@ -423,14 +460,21 @@ void presentLineInBand(bool shown) {
 // at once; a watched recording's line goes over the frame's bottom rows, or below it.
 void present(BITMAP* frame) {
     if (!win.screenReady) return;
-    const bool lineOverFrame = win.lineShown && !win.lineInBand;
-    if (win.lineShown) drawPlaybackLine(win.lineStrip, win.line);
+    const bool volumeShown = win.volumeLineFrames > 0;
+    if (volumeShown) --win.volumeLineFrames;
+    const bool lineShown = win.lineShown || volumeShown;
+    const bool lineOverFrame = lineShown && !win.lineInBand;
+    if (volumeShown) {
+        drawVolumeLine(win.lineStrip, win.sound);
+    } else if (win.lineShown) {
+        drawPlaybackLine(win.lineStrip, win.line);
+    }
     if (lineOverFrame) {
         blit(frame, win.composed, 0, 0, 0, 0, frameWidth, frameHeight - lineRows);
         blit(win.lineStrip, win.composed, 0, 0, 0, frameHeight - lineRows, frameWidth, lineRows);
         frame = win.composed;
     }
-    const bool inBand = win.lineShown && win.lineInBand;
+    const bool inBand = lineShown && win.lineInBand;
     const bool bandChanged = inBand || win.lineWasInBand;
     if (bandChanged) presentLineInBand(inBand);
     win.lineWasInBand = inBand;
@@ -451,22 +495,24 @@ void present(BITMAP* frame) {
 uint32_t pollKeys() {
     readWindowEvents();
     poll_keyboard();
-    uint32_t held = 0;
-    for (const GameKeyName& k : gameKeys) {
-        if (key[k.scancode]) held |= k.bit;
-    }
-    return win.tappedKeys.take(held);
+    return win.tappedKeys.take(win.keys.gameKeysDown(key));
 }
+
+// A sound's volume (0..255) at the player's choice of loudness (0..100), muted or not.
+int loudness(int volume, int percent) { return win.sound.muted ? 0 : volume * percent / 100; }
 
 void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency, int loop) {
     if (!loop) {
-        play_sample(sample, volume, pan, frequency, 0);
+        const int voice = play_sample(sample, loudness(volume, win.sound.effects), pan, frequency, 0);
+        win.effectVoices[win.nextEffectVoice] = voice + 1;
+        win.nextEffectVoice = (win.nextEffectVoice + 1) % effectVoicesKept;
         return;
     }
     // The music keeps a voice of its own, so that a pause can hold it where it is.
     win.musicVoice = allocate_voice(sample);
     if (win.musicVoice < 0) return;
-    voice_set_volume(win.musicVoice, volume);
+    win.musicVolume = volume;
+    voice_set_volume(win.musicVoice, loudness(volume, win.sound.music));
     voice_set_pan(win.musicVoice, pan);
     voice_set_frequency(win.musicVoice, sample->freq * frequency / 1000);
     voice_set_playmode(win.musicVoice, PLAYMODE_LOOP);
@@ -510,12 +556,35 @@ void toggleFullscreen() {
         return;
     }
     win.choice.fullscreen = win.fullscreenNow;
-    saveDisplayChoice(win.choice);
+    saveSettings(win.choice, win.sound);
 }
 
 // The black box PAUSED stands in, in the middle of the frame (the library's 8-pixel font).
 constexpr int pauseBoxLeft = 112, pauseBoxTop = 138, pauseBoxRight = 207, pauseBoxBottom = 161;
 constexpr int pauseTextTop = 146;
+
+// M, [ and ]: mute and unmute, the volume down and up by a step, music and effects together;
+// the new volume shown for two seconds and remembered. Every sound already playing takes
+// it at once: no frame of the game is involved.
+void changeVolume(uint32_t asked) {
+    if (!(asked & (muteAsked | quieterAsked | louderAsked))) return;
+    SoundChoice& s = win.sound;
+    if (asked & muteAsked) s.muted = !s.muted;
+    const int step = (asked & louderAsked ? volumeStep : 0) - (asked & quieterAsked ? volumeStep : 0);
+    if (step) {
+        s.muted = false;
+        s.music = std::clamp(s.music + step, 0, 100);
+        s.effects = std::clamp(s.effects + step, 0, 100);
+    }
+    if (win.musicVoice >= 0) voice_set_volume(win.musicVoice, loudness(win.musicVolume, s.music));
+    for (int kept : win.effectVoices) {
+        const int voice = kept - 1;
+        if (s.muted && voice >= 0 && voice != win.musicVoice && voice_check(voice))
+            voice_set_volume(voice, 0);
+    }
+    win.volumeLineFrames = framesVolumeShown;
+    saveSettings(win.choice, win.sound);
+}
 
 // The last frame stays on the screen with PAUSED over it, the music held, until P again
 // (or Escape, or the close button: then true, to quit). No frame of the game passes.
@@ -530,6 +599,7 @@ bool pauseUntilResumed() {
         sleepUntilNanos(monotonicNanos() + FramePacer::framePeriod);
         const uint32_t asked = win.windowKeysPressed.exchange(0);
         if (asked & fullscreenAsked) toggleFullscreen();
+        changeVolume(asked);
         quit = (pollKeys() & HeldEsc) || win.closeButtonPressed || quitAsked();
         if (asked & pauseAsked) break;
     }
@@ -543,6 +613,7 @@ bool pauseUntilResumed() {
 bool betweenFrames(bool gameInProgress) {
     const uint32_t asked = win.windowKeysPressed.exchange(0);
     if (asked & fullscreenAsked) toggleFullscreen();
+    changeVolume(asked);
     if (quitAsked()) return true;
     const bool unfocused = win.focusLost.exchange(false);
     if (gameInProgress && ((asked & pauseAsked) || unfocused)) return pauseUntilResumed();
