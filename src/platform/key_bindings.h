@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/settings_file.h"
+#include "state/keys.h"
 
 enum Action : int {
     ActLeft,

@@ -1,0 +1,176 @@
+# controls_test.py -- the player's own controls in the real window, the sound captured to a
+# file through ALSA: M silences the game and M again brings it back; --volume 50 halves the
+# music, and the next start remembers it; a settings file that moves Fire to LCONTROL and
+# Left to A steers with A and fires with Ctrl (the recording holds the game's own LEFT and
+# SPACE) while Space does nothing; --keys prints the keys in force and names a bad line.
+#
+#   controls_test.py GAME REPLAY DATA_DIR XPROBE
+import array
+import math
+import os
+import subprocess
+import sys
+import threading
+import time
+import wave
+
+sys.path.insert(0, os.path.dirname(__file__))
+from failures_lib import Context, Xvfb  # noqa: E402
+
+
+def capture_to(ctx, path):
+    with open(os.path.join(ctx.home, ".asoundrc"), "w") as f:
+        f.write('pcm.!default { type plug; slave { pcm "cap"; format S16_LE; } }\n'
+                'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }\n' % path)
+
+
+def start(ctx, *args):
+    ctx.proc = subprocess.Popen([ctx.game, "--scale", "1"] + list(args),
+                                cwd=os.path.join(ctx.dir, "game"), env=ctx.env(),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+    ctx.said = []
+    threading.Thread(target=lambda: ctx.said.append(ctx.proc.stderr.read()), daemon=True).start()
+    ctx.window = None
+    ctx.wait_window()
+
+
+def quit_game(ctx):
+    ctx.key("Escape")
+    code = ctx.proc.wait(timeout=10)
+    time.sleep(0.1)
+    said = (ctx.said[0] if ctx.said else b"").decode(errors="replace")
+    assert code == 0, "exit %d: %s" % (code, said)
+    return said
+
+
+def samples(path):
+    w = wave.open(path)
+    return w.getframerate(), array.array("h", w.readframes(w.getnframes()))
+
+
+def rms(s, begin, end):
+    part = s[begin:end]
+    return math.sqrt(sum(v * v for v in part) / max(1, len(part)))
+
+
+def loudness_of_title(ctx, *args):
+    """The music's RMS over a second of the title, one second in."""
+    wav = ctx.path("title%d.wav" % len(os.listdir(ctx.dir)))
+    capture_to(ctx, wav)
+    start(ctx, *args)
+    time.sleep(2.5)
+    quit_game(ctx)
+    rate, s = samples(wav)
+    return rms(s, 2 * rate, 4 * rate)
+
+
+def check_volume(ctx):
+    full = loudness_of_title(ctx)
+    half = loudness_of_title(ctx, "--volume", "50")
+    again = loudness_of_title(ctx)
+    wrong = []
+    if full < 300:
+        wrong.append("the music is hardly there (RMS %.0f)" % full)
+    for what, level in (("--volume 50", half), ("the next start", again)):
+        db = 20 * math.log10(max(level, 1e-9) / full)
+        if abs(db + 6.02) > 1:
+            wrong.append("%s: the music at %.2f dB, expected -6.02 +- 1" % (what, db))
+    return wrong
+
+
+def check_mute(ctx):
+    wav = ctx.path("mute.wav")
+    capture_to(ctx, wav)
+    start(ctx)
+    time.sleep(1)
+    ctx.key("m")
+    time.sleep(1.5)
+    ctx.key("m")
+    time.sleep(1)
+    quit_game(ctx)
+    rate, s = samples(wav)
+    frame = rate * 2 // 60  # a frame of stereo samples
+    # The longest run of silence, and how loud the game was just before it.
+    best, run, start_at = (0, 0), 0, 0
+    for i, v in enumerate(s):
+        run = run + 1 if v == 0 else 0
+        if run > best[0]:
+            best = (run, i - run + 1)
+    length, begin = best
+    wrong = []
+    if length < rate:  # half a second of stereo samples
+        wrong.append("M left no silence (longest %d samples)" % length)
+    else:
+        before = rms(s, begin - 2 * frame, begin)
+        after = rms(s, begin + length, begin + length + rate)
+        if before < 300:
+            wrong.append("the sound faded for more than two frames before the silence (RMS %.0f)" % before)
+        if after < 300:
+            wrong.append("M again did not bring the sound back (RMS %.0f after)" % after)
+    return wrong
+
+
+def check_keys(ctx):
+    with open(ctx.settings, "w") as f:
+        f.write("[keys]\nfire = LCONTROL\nleft = A\n")
+    keys = ctx.path("moved.keys")
+    start(ctx, "--record", keys)
+    ctx.key("s")
+    time.sleep(0.3)
+    for key in ("space", "a", "ctrl"):
+        ctx.key(key, 0.4)
+        time.sleep(0.2)
+    quit_game(ctx)
+    held = [l.split()[1] for l in open(keys) if l[0].isdigit()]
+    after_s = held[next(i for i, k in enumerate(held) if "S" in k.split("+")) + 1:]
+    steps = [k for i, k in enumerate(after_s)  # a run may be written in parts: once each
+             if k not in ("-", "ESC") and (i == 0 or after_s[i - 1] != k)]
+    return [] if steps == ["LEFT", "SPACE"] else ["A, then Ctrl recorded as %s" % steps]
+
+
+def check_printed(ctx):
+    with open(ctx.settings, "w") as f:
+        f.write("[keys]\nleft = A\nfire = NOPE\n")
+    run = subprocess.run([ctx.game, "--keys"], env=ctx.env(), capture_output=True, text=True)
+    wrong = []
+    if run.returncode != 0 or "left = A\n" not in run.stdout or "fire = SPACE\n" not in run.stdout:
+        wrong.append("--keys: exit %d, printed %r" % (run.returncode, run.stdout))
+    said = [l for l in run.stderr.splitlines() if l.startswith("driftwing")]
+    if said != ["driftwing: %s: line 3: 'NOPE' is no key name; fire keeps SPACE" % ctx.settings]:
+        wrong.append("--keys said %r" % said)
+    return wrong
+
+
+ROWS = [
+    ("volume and the next start", check_volume),
+    ("mute", check_mute),
+    ("moved keys", check_keys),
+    ("--keys", check_printed),
+]
+
+
+def main():
+    game, replay, data, xprobe = (os.path.realpath(p) for p in sys.argv[1:5])
+    failures = []
+    for name, check in ROWS:
+        xvfb = Xvfb()
+        ctx = Context((game, replay, data, xprobe), xvfb.display)
+        os.makedirs(os.path.dirname(ctx.settings))
+        try:
+            failures += ["%s: %s" % (name, w) for w in check(ctx)]
+        except (AssertionError, subprocess.TimeoutExpired) as e:
+            failures.append("%s: %s" % (name, e))
+        finally:
+            if ctx.proc and ctx.proc.poll() is None:
+                ctx.proc.kill()
+            ctx.cleanup()
+            xvfb.stop()
+    for failure in failures:
+        print("FAIL: " + failure, file=sys.stderr)
+    print("controls: %s" % ("ok" if not failures else "%d failures" % len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
