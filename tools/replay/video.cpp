@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -183,57 +184,39 @@ std::string findProgram(const char* name) {
     return "";
 }
 
+// Words split at spaces, for command lines written as one string.
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> list;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at) list.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return list;
+}
+
 // ffmpeg's arguments: raw rgb24 pictures at 60 a second on standard input, the mixed
-// sound from a file, H.264 + AAC or VP9 + Opus out, in yuv420p (at an even scale every
-// 2 x 2 chroma cell lies inside one game pixel, so nothing bleeds).
+// sound from a file, H.264 + AAC or VP9 + Opus out. The pictures become yuv420p, which
+// every player plays; at an even scale each 2 x 2 chroma cell lies inside one game
+// pixel, so no colour bleeds into its neighbour. Tagged BT.601, the matrix used.
 std::vector<std::string> encoderArguments(const VideoOptions& o, const std::string& sound,
                                           const std::string& part) {
-    std::string size =
+    const std::string size =
         std::to_string(frameWidth * o.scale) + "x" + std::to_string(frameHeight * o.scale);
-    std::vector<std::string> args = {"ffmpeg",
-                                     "-loglevel",
-                                     "error",
-                                     "-nostdin",
-                                     "-y",
-                                     "-f",
-                                     "rawvideo",
-                                     "-pix_fmt",
-                                     "rgb24",
-                                     "-s",
-                                     size,
-                                     "-framerate",
-                                     "60",
-                                     "-i",
-                                     "pipe:0",
-                                     "-f",
-                                     "s16le",
-                                     "-ar",
-                                     std::to_string(mixRate),
-                                     "-ac",
-                                     "2",
-                                     "-i",
-                                     sound,
-                                     "-map",
-                                     "0:v",
-                                     "-map",
-                                     "1:a",
-                                     "-pix_fmt",
-                                     "yuv420p",
-                                     "-colorspace",
-                                     "smpte170m",
-                                     "-color_primaries",
-                                     "smpte170m",
-                                     "-color_trc",
-                                     "smpte170m"};
-    std::vector<std::string> codecs;
-    if (o.format == VideoFormat::Mp4)
-        codecs = {"-c:v", "libx264", "-preset", "veryfast",  "-crf",       "18", "-c:a",
-                  "aac",  "-b:a",    "192k",    "-movflags", "+faststart", "-f", "mp4"};
-    else
-        codecs = {"-c:v",    "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8",
-                  "-row-mt", "1",          "-crf",      "24",       "-b:v",      "0",
-                  "-c:a",    "libopus",    "-b:a",      "160k",     "-f",        "webm"};
-    args.insert(args.end(), codecs.begin(), codecs.end());
+    std::vector<std::string> args =
+        words("ffmpeg -loglevel error -nostdin -y -f rawvideo -pix_fmt rgb24 -framerate 60 -s " +
+              size + " -i pipe:0 -f s16le -ar " + std::to_string(mixRate) + " -ac 2 -i");
+    args.push_back(sound);
+    std::string codecs =
+        o.format == VideoFormat::Mp4
+            ? "-c:v libx264 -preset veryfast -crf 18 -c:a aac -b:a 192k -movflags +faststart -f mp4"
+            : "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -row-mt 1 -crf 24 -b:v 0 "
+              "-c:a libopus -b:a 160k -f webm";
+    for (const std::string& w :
+         words("-map 0:v -map 1:a -pix_fmt yuv420p "
+               "-colorspace smpte170m -color_primaries smpte170m -color_trc smpte170m " +
+               codecs))
+        args.push_back(w);
     args.push_back(part);
     return args;
 }
