@@ -16,13 +16,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame.h"
 #include "platform/headless.h"
-#include "shell/key_script.h"
 #include "platform/platform.h"
+#include "shell/frame.h"
+#include "shell/key_script.h"
 #include "shell/recording.h"
 #include "state/assets.h"
 #include "trace.h"
+#include "video.h"
 
 namespace {
 constexpr int exitRan = 0;
@@ -32,7 +33,25 @@ constexpr int exitBadInput = 2;
 
 const char* const usage =
     "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... [--verify] "
-    "SCRIPT|-\n";
+    "SCRIPT|-\n"
+    "       driftwing-replay [--data DIR] --video OUT [--scale N] [--from SECONDS] "
+    "[--to SECONDS] SCRIPT|-\n";
+
+const char* const help =
+    "Plays a key script or a recording headless, the game's own frames.\n"
+    "  --data DIR        read data/ from DIR (default: the current folder)\n"
+    "  --trace FILE|-    the game state after every frame, one JSON line each\n"
+    "  --shot N:FILE     the picture of frame N as an 8-bit BMP (frame 0: before the first)\n"
+    "  --verify          check the states a recording noted; exit 1 when they differ\n"
+    "  --video OUT       the recording as OUT.mp4 (H.264, AAC), OUT.webm (VP9, Opus) or\n"
+    "                    OUT.gif (no sound, the game's own colours); needs ffmpeg but for\n"
+    "                    GIF. A recording that does not verify is refused. MP4 and WebM\n"
+    "                    hold every frame at 60 a second (video frame i is game frame\n"
+    "                    FROM + i); a GIF holds game frames FROM, FROM + 2, FROM + 4, ...\n"
+    "                    at 30 a second (delays of 3, 3, 4 hundredths in turn)\n"
+    "  --scale N         each game pixel as N x N video pixels, 1 to 8 (default 2)\n"
+    "  --from SECONDS    the clip starts at this time of the recording (default 0)\n"
+    "  --to SECONDS      and ends before this one (default: the recording's end)\n";
 
 struct Shot {
     int64_t frame;
@@ -45,7 +64,10 @@ struct Options {
     std::string tracePath;
     std::vector<Shot> shots;
     std::string scriptPath;
-    bool verify = false;  // compare the game with the state a recording noted
+    bool verify = false;       // compare the game with the state a recording noted
+    bool video = false;        // --video: the rest of the options are for video
+    bool clipOptions = false;  // --scale, --from or --to given
+    VideoOptions videoOptions;
 };
 
 // Prints a message and returns the exit code for bad input.
@@ -106,6 +128,37 @@ bool readFrameNumber(const std::string& text, int64_t& frame) {
     return true;
 }
 
+// --video, --scale, --from, --to: 0 when taken, -1 when ARG is none of them, otherwise
+// the exit code (a message is printed).
+int readVideoOption(const std::string& arg, const std::string& value, Options& options) {
+    VideoOptions& v = options.videoOptions;
+    if (arg == "--video") {
+        v.path = absolutePath(value);
+        v.format = videoFormatOf(value);
+        if (v.format == VideoFormat::None)
+            return refuse("--video makes .mp4, .webm or .gif files, not '" + quoted(value) + "'");
+        options.video = true;
+        return 0;
+    }
+    if (arg == "--scale") {
+        int64_t scale = 0;
+        if (!readFrameNumber(value, scale) || scale < smallestVideoScale ||
+            scale > largestVideoScale)
+            return refuse("--scale takes a whole number from 1 to 8, not '" + quoted(value) + "'");
+        v.scale = static_cast<int>(scale);
+    } else if (arg == "--from" || arg == "--to") {
+        int64_t frame = 0;
+        if (!readSeconds(value, frame))
+            return refuse(arg + " takes a time in seconds such as 12 or 1.5, not '" +
+                          quoted(value) + "'");
+        (arg == "--from" ? v.fromFrame : v.toFrame) = frame;
+    } else {
+        return -1;
+    }
+    options.clipOptions = true;
+    return 0;
+}
+
 // Returns -1 when the options are good, otherwise the exit code (a message is printed).
 int readOptions(int argc, char** argv, Options& options) {
     bool sawScript = false;
@@ -128,11 +181,19 @@ int readOptions(int argc, char** argv, Options& options) {
             options.verify = true;
             continue;
         }
-        bool takesValue = arg == "--data" || arg == "--trace" || arg == "--shot";
+        if (arg == "--help") {
+            std::fputs(usage, stdout);
+            std::fputs(help, stdout);
+            return exitRan;
+        }
+        bool takesValue = arg == "--data" || arg == "--trace" || arg == "--shot" ||
+                          arg == "--video" || arg == "--scale" || arg == "--from" || arg == "--to";
         if (!takesValue) return refuse("unknown option '" + quoted(arg) + "'\n" + usage);
         if (i + 1 >= argc) return refuse("option " + arg + " needs a value\n" + usage);
         std::string value = argv[++i];
-        if (arg == "--data") {
+        if (int refused = readVideoOption(arg, value, options); refused >= 0) {
+            if (refused > 0) return refused;
+        } else if (arg == "--data") {
             options.dataDir = value;
         } else if (arg == "--trace") {
             options.tracePath = value;
@@ -148,6 +209,12 @@ int readOptions(int argc, char** argv, Options& options) {
         }
     }
     if (!sawScript) return refuse(std::string("no script given\n") + usage);
+    if (options.clipOptions && !options.video)
+        return refuse("--scale, --from and --to are for --video");
+    if (options.video && (!options.tracePath.empty() || !options.shots.empty()))
+        return refuse("--video makes a video only: leave out --trace and --shot");
+    const VideoOptions& v = options.videoOptions;
+    if (v.toFrame >= 0 && v.fromFrame >= v.toFrame) return refuse("--from must come before --to");
     return -1;
 }
 
@@ -237,6 +304,16 @@ int main(int argc, char** argv) {
                      "driftwing-replay: note: %s ends mid-line (cut short?); played to its last "
                      "whole line\n",
                      options.scriptPath.c_str());
+
+    if (options.video) {
+        std::string unwritable;
+        if (!canWriteFile(options.videoOptions.path, unwritable))
+            return refuse("cannot write the video " + options.videoOptions.path + ": " +
+                          unwritable);
+        if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
+            return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
+        return makeVideo(script, options.scriptPath, options.videoOptions);
+    }
 
     for (const Shot& shot : options.shots) {
         std::string unwritable;

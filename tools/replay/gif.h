@@ -1,0 +1,43 @@
+// gif.h -- an animated GIF written by hand: the game's 256 colours as its one colour table
+//
+// Each frame is a whole picture of palette indices, so the file shows exactly the
+// game's pixels; no quantising, no dithering. Delays are in hundredths of a second.
+#pragma once
+
+#include <allegro.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+class GifWriter {
+public:
+    // Writes the header to `out` (not owned): a width x height screen, the colours of
+    // `palette` (0..63 a channel, scaled to 0..255 as save_bmp does), looping for ever.
+    GifWriter(std::FILE* out, int width, int height, const RGB* palette);
+
+    // One frame of width x height palette indices, row by row, shown for `delay`
+    // hundredths of a second.
+    void addFrame(const uint8_t* pixels, int delay);
+
+    // Writes the trailer. True when every byte so far reached the stream.
+    bool finish();
+
+private:
+    void put(uint8_t byte);
+    void putWord(int value);
+    void putCode(int code);
+    void flushBlock();
+    void compress(const uint8_t* pixels, size_t count);
+
+    std::FILE* out_;
+    int width_, height_;
+    // The LZW dictionary: an open-addressed table of (prefix code << 8 | byte) + 1 keys.
+    std::vector<uint32_t> keys_;
+    std::vector<uint16_t> codes_;
+    int codeSize_ = 0, nextCode_ = 0;
+    uint32_t bits_ = 0;  // bits waiting to fill a byte, lowest first
+    int bitCount_ = 0;
+    uint8_t block_[255];  // a data sub-block being filled
+    int blockLength_ = 0;
+};
