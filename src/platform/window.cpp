@@ -30,6 +30,7 @@
 #include "platform/pacer.h"
 #include "platform/platform.h"
 #include "platform/quit.h"
+#include "platform/screenshot.h"
 #include "platform/window.h"
 #include "state/assets.h"
 #include "state/keys.h"
@@ -39,7 +40,7 @@ constexpr int black = 0, white = 15;  // palette indices
 constexpr int lineRows = 15;          // a watched recording's line, in the frame's pixels
 
 // Keys about the window rather than the game, noted as they are pressed.
-constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2;
+constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2, screenshotAsked = 4;
 
 // Everything the window platform keeps between frames.
 struct WindowState {
@@ -100,6 +101,7 @@ void onKey(int scancode) {
     }
     if (scancode == KEY_F11 || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
         win.windowKeysPressed |= fullscreenAsked;
+    if (scancode == KEY_F12) win.windowKeysPressed |= screenshotAsked;
 }
 
 #ifdef ALLEGRO_WITH_XWINDOWS
@@ -513,6 +515,12 @@ void toggleFullscreen() {
     saveDisplayChoice(win.choice);
 }
 
+// F12: the picture on the screen now, as the window shows it, saved as a PNG.
+void takeScreenshotIfAsked(uint32_t asked) {
+    if ((asked & screenshotAsked) && win.screenReady && win.gamePalette)
+        saveScreenshot(win.shown, win.gamePalette, win.scale);
+}
+
 // The black box PAUSED stands in, in the middle of the frame (the library's 8-pixel font).
 constexpr int pauseBoxLeft = 112, pauseBoxTop = 138, pauseBoxRight = 207, pauseBoxBottom = 161;
 constexpr int pauseTextTop = 146;
@@ -530,6 +538,7 @@ bool pauseUntilResumed() {
         sleepUntilNanos(monotonicNanos() + FramePacer::framePeriod);
         const uint32_t asked = win.windowKeysPressed.exchange(0);
         if (asked & fullscreenAsked) toggleFullscreen();
+        takeScreenshotIfAsked(asked);
         quit = (pollKeys() & HeldEsc) || win.closeButtonPressed || quitAsked();
         if (asked & pauseAsked) break;
     }
@@ -543,6 +552,7 @@ bool pauseUntilResumed() {
 bool betweenFrames(bool gameInProgress) {
     const uint32_t asked = win.windowKeysPressed.exchange(0);
     if (asked & fullscreenAsked) toggleFullscreen();
+    takeScreenshotIfAsked(asked);
     if (quitAsked()) return true;
     const bool unfocused = win.focusLost.exchange(false);
     if (gameInProgress && ((asked & pauseAsked) || unfocused)) return pauseUntilResumed();
