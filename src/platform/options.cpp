@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "platform/settings_file.h"
 #include "shell/key_script.h"
@@ -206,6 +207,40 @@ void saveDisplayChoice(const DisplayChoice& choice) {
                      problem.c_str());
         said = true;
     }
+}
+
+PadChoice padChoiceOf(const SettingsFile& file, const std::string& path) {
+    PadChoice choice;
+    // A button is a number 1 to 32, written plainly (no sign, no leading zero).
+    for (auto [name, button] : {std::pair{"fire", &choice.fire}, std::pair{"start", &choice.start},
+                                std::pair{"pause", &choice.pause}}) {
+        std::string_view value;
+        const int line = file.find("pad", name, value);
+        if (!line) continue;
+        int number = 0;
+        const bool plain =
+            !value.empty() && value.size() <= 2 && value[0] != '0' &&
+            std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+        for (char c : value) number = plain ? number * 10 + (c - '0') : 0;
+        if (plain && number <= padButtonCount) {
+            *button = number;
+            continue;
+        }
+        std::fprintf(stderr,
+                     "driftwing: %s: line %d: %s = '%s' is not a button 1 to %d; using %d\n",
+                     path.c_str(), line, name, ::quoted(value).c_str(), padButtonCount, *button);
+    }
+    std::string_view device;
+    if (file.find("pad", "device", device)) choice.device = device;
+    return choice;
+}
+
+PadChoice loadPadChoice() {
+    const std::string path = settingsPath();
+    SettingsFile file;
+    std::string problem;
+    if (path.empty() || readSettingsFile(path, file, problem) != SettingsRead::read) return {};
+    return padChoiceOf(file, path);
 }
 
 int fittingScale(int desktopWidth, int desktopHeight) {

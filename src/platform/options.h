@@ -3,6 +3,10 @@
 
 #include <string>
 
+#include "platform/pad.h"
+
+struct SettingsFile;
+
 // How the window shows the game.
 struct DisplayChoice {
     int scale = 0;            // each game pixel as a scale x scale block, 1..8; 0: the
@@ -45,6 +49,14 @@ DisplayChoice loadDisplayChoice();
 // rewriting only its two keys and replacing the file whole in one step. A file that cannot
 // be saved (or read first) is left as it was; one line on standard error says so, once.
 void saveDisplayChoice(const DisplayChoice& choice);
+
+// Called by the window platform at start-up: the [pad] section of the settings file, its
+// keys fire, start and pause (a button number, 1 to 32) and device (a path). A key whose
+// value cannot be used keeps its default, after a line on standard error naming the file
+// and the line. Nothing is said about a file that cannot be read: loadDisplayChoice has.
+PadChoice loadPadChoice();
+// The same, of a file already read from PATH.
+PadChoice padChoiceOf(const SettingsFile& file, const std::string& path);
 
 // The largest whole scale whose window fits in 90 % of the desktop's width and 85 % of
 // its height (at least 1).

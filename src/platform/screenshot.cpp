@@ -76,7 +76,8 @@ int createNew(const std::string& folder, std::string& path) {
     const std::string stamp = stampNow();
     for (int n = 1; n <= mostNamesASecond; ++n) {
         path = folder + separator + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".png";
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC, 0644);
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     return -1;

@@ -28,6 +28,7 @@
 #include "platform/leak_check.h"
 #include "platform/options.h"
 #include "platform/pacer.h"
+#include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/quit.h"
 #include "platform/screenshot.h"
@@ -64,6 +65,11 @@ struct WindowState {
     bool screenReady = false;  // a mode is set and the canvas made: frames may be shown
     int musicVoice = -1;
     bool musicHeld = false;
+
+    // The first pad the library found at start-up, if any, and what its buttons do.
+    bool padPresent = false;
+    PadChoice pad;
+    PadState padBefore;  // as the last frame read it, for the pause button's press
 
     // A watched recording: its controls as tapped, and the line over the window.
     std::atomic<uint32_t> playbackAsked{0};
@@ -342,10 +348,31 @@ bool openLibraryAndScreen() {
     return true;
 }
 
+// The pad, when one is there: no pad is no message. A device named in the settings that
+// the library cannot read as a joystick is said once on standard error, and the game
+// plays on without it. Called once the window is open (DirectInput wants it).
+void openPad() {
+    win.pad = loadPadChoice();
+    if (!win.pad.device.empty()) {
+        // The library's Linux driver reads the device of its own joystick_device_0.
+        const std::string config = "[joystick]\njoystick_device_0 = " + win.pad.device + "\n";
+        override_config_data(config.c_str(), static_cast<int>(config.size()));
+    }
+    {
+        LeakCheckPause driversKeepTheirConfiguration;
+        win.padPresent = install_joystick(JOY_TYPE_AUTODETECT) == 0 && num_joysticks > 0;
+    }
+    if (!win.padPresent && !win.pad.device.empty())
+        std::fprintf(stderr, "driftwing: %s: device = %s is no pad the library can read (%s)\n",
+                     settingsPath().c_str(), win.pad.device.c_str(),
+                     allegro_error[0] ? allegro_error : "no joystick there");
+}
+
 bool open() {
     watchDisplay();
     slackenLibraryThreads(true);
     const bool opened = openLibraryAndScreen();
+    if (opened) openPad();
     slackenLibraryThreads(false);
     return opened;
 }
@@ -450,6 +477,24 @@ void present(BITMAP* frame) {
     if (first >= 0 || bandChanged) sendPicture();
 }
 
+// The pad's first stick (or D-pad) and its buttons as the driver reads them now.
+PadState readPad() {
+    PadState pad;
+    if (!win.padPresent || poll_joystick() != 0) return pad;
+    const JOYSTICK_INFO& j = joy[0];
+    const JOYSTICK_AXIS_INFO* axis = j.stick[0].axis;
+    const int axes = j.num_sticks > 0 ? j.stick[0].num_axis : 0;
+    pad.left = axes > 0 && axis[0].d1;
+    pad.right = axes > 0 && axis[0].d2;
+    pad.up = axes > 1 && axis[1].d1;
+    pad.down = axes > 1 && axis[1].d2;
+    for (int i = 0; i < j.num_buttons && i < padButtonCount; ++i)
+        if (j.button[i].b) pad.buttons |= 1u << i;
+    return pad;
+}
+
+// The keyboard's game keys and the pad's, merged: a game played with the pad is the
+// same kind of game, recorded the same way. The pad's pause button is P's.
 uint32_t pollKeys() {
     readWindowEvents();
     poll_keyboard();
@@ -457,7 +502,10 @@ uint32_t pollKeys() {
     for (const GameKeyName& k : gameKeys) {
         if (key[k.scancode]) held |= k.bit;
     }
-    return win.tappedKeys.take(held);
+    const PadState pad = readPad();
+    if (padPausePressed(win.padBefore, pad, win.pad)) win.windowKeysPressed |= pauseAsked;
+    win.padBefore = pad;
+    return win.tappedKeys.take(held | padKeys(pad, win.pad));
 }
 
 void playSample(const char*, SAMPLE* sample, int volume, int pan, int frequency, int loop) {
