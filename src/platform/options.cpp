@@ -34,7 +34,7 @@ int readScale(std::string_view text) {
 }
 
 void printHelp() {
-    const std::string settings = settingsPath();
+    const std::string settings = settingsPath(), pictures = screenshotFolder();
     std::printf(
         "%s\n"
         "  --scale N|auto  show every pixel of the game as an N x N block, 1 to %d; auto (the\n"
@@ -48,9 +48,14 @@ void printHelp() {
         "                  change the speed (x1/4 to x8), Left and Right jump 10 s, Home and\n"
         "                  End go to the first and the last frame\n"
         "  --data DIR      read the game's files from DIR/data\n\n"
-        "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits.\n"
-        "The scale and fullscreen choice are remembered in %s.\n",
-        usage, largestScale, settings.empty() ? "no file (no home folder)" : settings.c_str());
+        "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits;\n"
+        "F12 saves a screenshot (PNG) in %s.\n"
+        "A gamepad: its stick or D-pad steers, button 1 fires, 2 starts, 8 pauses.\n"
+        "The scale and fullscreen choice are remembered in %s.\n"
+        "Its [pad] section moves the pad's buttons (1 to 32) and names its device:\n"
+        "  fire = 1, start = 2, pause = 8, device = /dev/input/js1 (Linux)\n",
+        usage, largestScale, pictures.empty() ? "no folder (no home folder)" : pictures.c_str(),
+        settings.empty() ? "no file (no home folder)" : settings.c_str());
 }
 }  // namespace
 
@@ -145,6 +150,18 @@ std::string settingsPath() {
     const char* home = std::getenv("HOME");
     if (config && config[0] == '/') return std::string(config) + "/driftwing/settings.cfg";
     return home && *home ? std::string(home) + "/.config/driftwing/settings.cfg" : "";
+#endif
+}
+
+std::string screenshotFolder() {
+#ifdef ALLEGRO_WINDOWS
+    const char* profile = std::getenv("USERPROFILE");
+    return profile && *profile ? std::string(profile) + "\\Pictures\\Driftwing" : "";
+#else
+    const char* pictures = std::getenv("XDG_PICTURES_DIR");
+    const char* home = std::getenv("HOME");
+    if (pictures && pictures[0] == '/') return std::string(pictures) + "/driftwing";
+    return home && *home ? std::string(home) + "/Pictures/driftwing" : "";
 #endif
 }
 

@@ -40,6 +40,11 @@ std::string findDataFolder(const std::string& given);
 // %APPDATA%\Driftwing\settings.cfg on Windows; empty when there is no such place.
 std::string settingsPath();
 
+// Where screenshots go: $XDG_PICTURES_DIR/driftwing when that is an absolute path, else
+// ~/Pictures/driftwing (%USERPROFILE%\Pictures\Driftwing on Windows); empty when there
+// is no home folder.
+std::string screenshotFolder();
+
 // Called by the window platform at start-up: the choice remembered in the settings file's
 // [display] section; the defaults where the file is missing, and for whatever in it cannot
 // be used, a line on standard error naming the file and what is wrong.

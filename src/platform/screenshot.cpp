@@ -21,6 +21,7 @@
 #define STBI_WRITE_NO_STDIO
 #include <stb_image_write.h>
 
+#include "platform/options.h"
 #include "state/assets.h"
 
 #ifndef O_BINARY
@@ -93,18 +94,6 @@ int writeAll(int fd, const std::vector<unsigned char>& bytes) {
     return 0;
 }
 }  // namespace
-
-std::string screenshotFolder() {
-#ifdef _WIN32
-    const char* profile = std::getenv("USERPROFILE");
-    return profile && *profile ? std::string(profile) + "\\Pictures\\Driftwing" : "";
-#else
-    const char* pictures = std::getenv("XDG_PICTURES_DIR");
-    const char* home = std::getenv("HOME");
-    if (pictures && pictures[0] == '/') return std::string(pictures) + "/driftwing";
-    return home && *home ? std::string(home) + "/Pictures/driftwing" : "";
-#endif
-}
 
 void saveScreenshot(BITMAP* frame, const RGB* palette, int scale) {
     const std::string folder = screenshotFolder();

@@ -3,16 +3,10 @@
 
 #include <allegro.h>
 
-#include <string>
-
-// Where screenshots go: $XDG_PICTURES_DIR/driftwing when that is an absolute path, else
-// ~/Pictures/driftwing (%USERPROFILE%\Pictures\Driftwing on Windows); empty when there
-// is no home folder.
-std::string screenshotFolder();
-
 // Called by the window platform between frames after F12: FRAME (8-bit, the frame's size)
 // through PALETTE (the library's 6-bit colours), every pixel a SCALE x SCALE block, written
 // to a new driftwing-YYYYMMDD-HHMMSS.png (-2, -3 ... when that name is taken) in
-// screenshotFolder(), which is made as needed. One line on standard output names the file;
-// otherwise one line on standard error says why not, and no file is left. The game goes on.
+// screenshotFolder() (platform/options.h), made as needed. One line on standard output
+// names the file; otherwise one line on standard error says why not, and no file is left.
+// The game goes on.
 void saveScreenshot(BITMAP* frame, const RGB* palette, int scale);
