@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <utility>
 
 #include "platform/settings_file.h"
 #include "shell/key_script.h"
@@ -45,7 +46,7 @@ int readScale(std::string_view text) {
 }
 
 void printHelp() {
-    const std::string settings = settingsPath();
+    const std::string settings = settingsPath(), pictures = screenshotFolder();
     std::printf(
         "%s\n"
         "  --scale N|auto  show every pixel of the game as an N x N block, 1 to %d; auto (the\n"
@@ -63,9 +64,14 @@ void printHelp() {
         "  --data DIR      read the game's files from DIR/data\n"
         "  --keys          print the keys in force (the settings file's [keys] section)\n\n"
         "Keys: S starts a game, arrows steer and climb, Space fires, P pauses, Esc quits,\n"
-        "M mutes, [ and ] turn the volume down and up.\n"
-        "The scale, fullscreen, volume and keys are remembered in %s.\n",
-        usage, largestScale, settings.empty() ? "no file (no home folder)" : settings.c_str());
+        "M mutes, [ and ] turn the volume down and up; F12 saves a screenshot (PNG) in\n"
+        "%s.\n"
+        "A gamepad: its stick or D-pad steers, button 1 fires, 2 starts, 8 pauses.\n"
+        "The scale, fullscreen, volume and keys are remembered in %s.\n"
+        "Its [pad] section moves the pad's buttons (1 to 32) and names its device:\n"
+        "  fire = 1, start = 2, pause = 8, device = /dev/input/js1 (Linux)\n",
+        usage, largestScale, pictures.empty() ? "no folder (no home folder)" : pictures.c_str(),
+        settings.empty() ? "no file (no home folder)" : settings.c_str());
 }
 }  // namespace
 
@@ -179,6 +185,18 @@ std::string settingsPath() {
 #endif
 }
 
+std::string screenshotFolder() {
+#ifdef ALLEGRO_WINDOWS
+    const char* profile = std::getenv("USERPROFILE");
+    return profile && *profile ? std::string(profile) + "\\Pictures\\Driftwing" : "";
+#else
+    const char* pictures = std::getenv("XDG_PICTURES_DIR");
+    const char* home = std::getenv("HOME");
+    if (pictures && pictures[0] == '/') return std::string(pictures) + "/driftwing";
+    return home && *home ? std::string(home) + "/Pictures/driftwing" : "";
+#endif
+}
+
 namespace {
 // "yes" or "no" of a [section] key; `fallback` (and a line naming the file) for anything else.
 bool readYesNo(std::string_view value, const std::string& path, const char* key, bool fallback) {
@@ -239,6 +257,7 @@ Settings loadSettings() {
     sound.effects = readPercentSetting(file, path, "effects", sound.effects);
     if (file.find("sound", "muted", value)) sound.muted = readYesNo(value, path, "muted", false);
     settings.keys = readKeyBindings(file, path, stderr);
+    settings.pad = padChoiceOf(file, path);
     return settings;
 }
 
@@ -273,6 +292,33 @@ void saveSettings(const DisplayChoice& choice, const SoundChoice& sound) {
         said = true;
     }
 }
+
+PadChoice padChoiceOf(const SettingsFile& file, const std::string& path) {
+    PadChoice choice;
+    // A button is a number 1 to 32, written plainly (no sign, no leading zero).
+    for (auto [name, button] : {std::pair{"fire", &choice.fire}, std::pair{"start", &choice.start},
+                                std::pair{"pause", &choice.pause}}) {
+        std::string_view value;
+        const int line = file.find("pad", name, value);
+        if (!line) continue;
+        int number = 0;
+        const bool plain =
+            !value.empty() && value.size() <= 2 && value[0] != '0' &&
+            std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+        for (char c : value) number = plain ? number * 10 + (c - '0') : 0;
+        if (plain && number <= padButtonCount) {
+            *button = number;
+            continue;
+        }
+        std::fprintf(stderr,
+                     "driftwing: %s: line %d: %s = '%s' is not a button 1 to %d; using %d\n",
+                     path.c_str(), line, name, ::quoted(value).c_str(), padButtonCount, *button);
+    }
+    std::string_view device;
+    if (file.find("pad", "device", device)) choice.device = device;
+    return choice;
+}
+
 
 int fittingScale(int desktopWidth, int desktopHeight) {
     const int scale =

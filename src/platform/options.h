@@ -4,6 +4,9 @@
 #include <string>
 
 #include "platform/key_bindings.h"
+#include "platform/pad.h"
+
+struct SettingsFile;
 
 // How the window shows the game.
 struct DisplayChoice {
@@ -25,6 +28,7 @@ struct Settings {
     DisplayChoice display;
     SoundChoice sound;
     KeyBindings keys = defaultKeyBindings();
+    PadChoice pad;
 };
 
 struct CommandLine {
@@ -54,10 +58,15 @@ std::string findDataFolder(const std::string& given);
 // %APPDATA%\Driftwing\settings.cfg on Windows; empty when there is no such place.
 std::string settingsPath();
 
+// Where screenshots go: $XDG_PICTURES_DIR/driftwing when that is an absolute path, else
+// ~/Pictures/driftwing (%USERPROFILE%\Pictures\Driftwing on Windows); empty when there
+// is no home folder.
+std::string screenshotFolder();
+
 // Called by the window platform at start-up (and by --keys): what the settings file
-// remembers, its [display], [sound] and [keys] sections; the defaults where the file is
-// missing, and for whatever in it cannot be used, a line on standard error naming the
-// file and what is wrong.
+// remembers, its [display], [sound], [keys] and [pad] sections; the defaults where the
+// file is missing, and for whatever in it cannot be used, a line on standard error naming
+// the file and what is wrong.
 Settings loadSettings();
 
 // Called by the window platform when the display or sound choice changes: remembers both in
@@ -65,6 +74,11 @@ Settings loadSettings();
 // file that cannot be saved (or read first) is left as it was; one line on standard error
 // says so, once.
 void saveSettings(const DisplayChoice& display, const SoundChoice& sound);
+
+// The [pad] section of a settings file read from PATH: its keys fire, start and pause (a
+// button number, 1 to 32) and device (a path). A key whose value cannot be used keeps its
+// default, after a line on standard error naming the file and the line.
+PadChoice padChoiceOf(const SettingsFile& file, const std::string& path);
 
 // The largest whole scale whose window fits in 90 % of the desktop's width and 85 % of
 // its height (at least 1).

@@ -28,8 +28,10 @@
 #include "platform/leak_check.h"
 #include "platform/options.h"
 #include "platform/pacer.h"
+#include "platform/pad.h"
 #include "platform/platform.h"
 #include "platform/quit.h"
+#include "platform/screenshot.h"
 #include "platform/window.h"
 #include "state/assets.h"
 #include "state/keys.h"
@@ -40,7 +42,7 @@ constexpr int lineRows = 15;          // a watched recording's line, in the fram
 
 // Keys about the window rather than the game, noted as they are pressed.
 constexpr uint32_t pauseAsked = 1, fullscreenAsked = 2, muteAsked = 4, quieterAsked = 8,
-                   louderAsked = 16;
+                   louderAsked = 16, screenshotAsked = 32;
 constexpr int volumeStep = 10;         // [ and ]: ten in a hundred
 constexpr int framesVolumeShown = 120;  // the volume line stays two seconds
 constexpr int effectVoicesKept = 32;    // the shots and blasts that may still be sounding
@@ -73,6 +75,11 @@ struct WindowState {
     int nextEffectVoice = 0;
     int volumeLineFrames = 0;                   // frames the volume line is still shown
     KeyBindings keys = defaultKeyBindings();    // read once, before the keyboard starts
+
+    // The first pad the library found at start-up, if any, and what its buttons do.
+    bool padPresent = false;
+    PadChoice pad;
+    PadState padBefore;  // as the last frame read it, for the pause button's press
 
     // A watched recording: its controls as tapped, and the line over the window.
     std::atomic<uint32_t> playbackAsked{0};
@@ -112,6 +119,7 @@ void onKey(int scancode) {
     }
     if (action == ActFullscreen || (scancode == KEY_ENTER && (key_shifts & KB_ALT_FLAG)))
         win.windowKeysPressed |= fullscreenAsked;
+    if (action == ActScreenshot) win.windowKeysPressed |= screenshotAsked;
 }
 
 #ifdef ALLEGRO_WITH_XWINDOWS
@@ -318,6 +326,7 @@ bool openLibraryAndScreen() {
     win.choice = settings.display;
     win.sound = settings.sound;
     win.keys = settings.keys;
+    win.pad = settings.pad;
     if (commandLine.scaleGiven) win.choice.scale = commandLine.display.scale;
     if (commandLine.fullscreenGiven) win.choice.fullscreen = commandLine.display.fullscreen;
     if (commandLine.music >= 0) win.sound.music = commandLine.music;
@@ -359,10 +368,30 @@ bool openLibraryAndScreen() {
     return true;
 }
 
+// The pad, when one is there: no pad is no message. A device named in the settings that
+// the library cannot read as a joystick is said once on standard error, and the game
+// plays on without it. Called once the window is open (DirectInput wants it).
+void openPad() {
+    if (!win.pad.device.empty()) {
+        // The library's Linux driver reads the device of its own joystick_device_0.
+        const std::string config = "[joystick]\njoystick_device_0 = " + win.pad.device + "\n";
+        override_config_data(config.c_str(), static_cast<int>(config.size()));
+    }
+    {
+        LeakCheckPause driversKeepTheirConfiguration;
+        win.padPresent = install_joystick(JOY_TYPE_AUTODETECT) == 0 && num_joysticks > 0;
+    }
+    if (!win.padPresent && !win.pad.device.empty())
+        std::fprintf(stderr, "driftwing: %s: device = %s is no pad the library can read (%s)\n",
+                     settingsPath().c_str(), win.pad.device.c_str(),
+                     allegro_error[0] ? allegro_error : "no joystick there");
+}
+
 bool open() {
     watchDisplay();
     slackenLibraryThreads(true);
     const bool opened = openLibraryAndScreen();
+    if (opened) openPad();
     slackenLibraryThreads(false);
     return opened;
 }
@@ -492,10 +521,31 @@ void present(BITMAP* frame) {
     if (first >= 0 || bandChanged) sendPicture();
 }
 
+// The pad's first stick (or D-pad) and its buttons as the driver reads them now.
+PadState readPad() {
+    PadState pad;
+    if (!win.padPresent || poll_joystick() != 0) return pad;
+    const JOYSTICK_INFO& j = joy[0];
+    const JOYSTICK_AXIS_INFO* axis = j.stick[0].axis;
+    const int axes = j.num_sticks > 0 ? j.stick[0].num_axis : 0;
+    pad.left = axes > 0 && axis[0].d1;
+    pad.right = axes > 0 && axis[0].d2;
+    pad.up = axes > 1 && axis[1].d1;
+    pad.down = axes > 1 && axis[1].d2;
+    for (int i = 0; i < j.num_buttons && i < padButtonCount; ++i)
+        if (j.button[i].b) pad.buttons |= 1u << i;
+    return pad;
+}
+
+// The keyboard's game keys and the pad's, merged: a game played with the pad is the
+// same kind of game, recorded the same way. The pad's pause button is P's.
 uint32_t pollKeys() {
     readWindowEvents();
     poll_keyboard();
-    return win.tappedKeys.take(win.keys.gameKeysDown(key));
+    const PadState pad = readPad();
+    if (padPausePressed(win.padBefore, pad, win.pad)) win.windowKeysPressed |= pauseAsked;
+    win.padBefore = pad;
+    return win.tappedKeys.take(win.keys.gameKeysDown(key) | padKeys(pad, win.pad));
 }
 
 // A sound's volume (0..255) at the player's choice of loudness (0..100), muted or not.
@@ -559,6 +609,12 @@ void toggleFullscreen() {
     saveSettings(win.choice, win.sound);
 }
 
+// F12: the picture on the screen now, as the window shows it, saved as a PNG.
+void takeScreenshotIfAsked(uint32_t asked) {
+    if ((asked & screenshotAsked) && win.screenReady && win.gamePalette)
+        saveScreenshot(win.shown, win.gamePalette, win.scale);
+}
+
 // The black box PAUSED stands in, in the middle of the frame (the library's 8-pixel font).
 constexpr int pauseBoxLeft = 112, pauseBoxTop = 138, pauseBoxRight = 207, pauseBoxBottom = 161;
 constexpr int pauseTextTop = 146;
@@ -600,6 +656,7 @@ bool pauseUntilResumed() {
         const uint32_t asked = win.windowKeysPressed.exchange(0);
         if (asked & fullscreenAsked) toggleFullscreen();
         changeVolume(asked);
+        takeScreenshotIfAsked(asked);
         quit = (pollKeys() & HeldEsc) || win.closeButtonPressed || quitAsked();
         if (asked & pauseAsked) break;
     }
@@ -614,6 +671,7 @@ bool betweenFrames(bool gameInProgress) {
     const uint32_t asked = win.windowKeysPressed.exchange(0);
     if (asked & fullscreenAsked) toggleFullscreen();
     changeVolume(asked);
+    takeScreenshotIfAsked(asked);
     if (quitAsked()) return true;
     const bool unfocused = win.focusLost.exchange(false);
     if (gameInProgress && ((asked & pauseAsked) || unfocused)) return pauseUntilResumed();

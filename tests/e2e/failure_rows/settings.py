@@ -66,6 +66,22 @@ def still_a_fifo(ctx):
         return "the FIFO was replaced"
 
 
+def pad_device_a_fifo(ctx):
+    """A FIFO where the settings say the pad is: it opens, but it is no joystick."""
+    os.mkfifo(ctx.path("pad"))
+    settings("[pad]\ndevice = %s\n" % ctx.path("pad"))(ctx)
+
+
+def no_library_config(ctx):
+    """The pad's device is handed to the library without its configuration file, which it
+    would write beside the program (or in the working folder) at exit."""
+    for folder in (os.path.dirname(ctx.game), os.path.join(ctx.dir, "game"), ctx.home):
+        for name in ("allegro.cfg", ".allegrorc"):
+            path = os.path.join(folder, name)
+            if os.path.exists(path) and ctx.path("pad") in open(path, errors="replace").read():
+                return "the library's configuration written: %s" % path
+
+
 USAGE = r"\Ausage: driftwing \[--scale"
 LARGE = KEPT + "\n" + "# a comment in a file of 20 KB\n" * 640
 BIG = "# a comment long enough to make the file large\n" * 1500 + DISPLAY
@@ -96,6 +112,12 @@ ROWS = [
     Row("a FIFO in the settings file's place", setup=fifo, action=escape,
         stderr=r"settings\.cfg: it is not a regular file; using the defaults$", lines=1,
         check=still_a_fifo),
+    # The pad's section: a button that is none, a device that is no pad.
+    Row("fire = 40 in the pad's settings", setup=settings("[pad]\nfire = 40\n"), action=escape,
+        stderr=FILE + r": line 2: fire = '40' is not a button 1 to 32; using 1$", lines=1),
+    Row("the pad's device a FIFO", setup=pad_device_a_fifo, action=escape,
+        stderr=FILE + r": device = \S+/pad is no pad the library can read \(.*joystick API.*\)$",
+        lines=1, check=no_library_config),
     # Saving: whole or not at all, and the rest of the file kept.
     Row("--scale 2, the settings folder a regular file", ["--scale", "2"],
         setup=folder_is_a_file, action=lambda ctx: escape(ctx, "640x600"),
