@@ -31,15 +31,23 @@ seeds = {"plain8.bmp": bmp(7, 5), "rle8.bmp": bmp(16, 16, coding=1), "os2.bmp": 
 for name, content in seeds.items():
     open(sys.argv[1] + "/" + name, "wb").write(content)' "$seeds/asset_file"
 
-failed=0
-for target in key_script level_item asset_file; do
+# The three search at once, each for its own time; the faults are gathered afterwards.
+targets=(key_script level_item asset_file)
+pids=()
+for target in "${targets[@]}"; do
     mkdir -p "$BUILD/corpus/$target"
     echo "fuzzing $target for ${SECONDS_EACH}s"
     # A picture the check lets through may make the library allocate at most 16 million
     # pixels; twice that is a finding.
     "$BUILD/fuzz/fuzz_$target" "$BUILD/corpus/$target" "$seeds/$target" -max_total_time="$SECONDS_EACH" \
         -seed="$FUZZ_SEED" -malloc_limit_mb=64 -rss_limit_mb=1024 -max_len=4096 \
-        -artifact_prefix="$BUILD/findings/$target-" >"$BUILD/$target.log" 2>&1 ||
+        -artifact_prefix="$BUILD/findings/$target-" >"$BUILD/$target.log" 2>&1 &
+    pids+=($!)
+done
+failed=0
+for i in "${!targets[@]}"; do
+    target=${targets[$i]}
+    wait "${pids[$i]}" ||
         { echo "FAIL: fuzz_$target found a fault:" >&2; tail -n 40 "$BUILD/$target.log" >&2; failed=1; }
 done
 valgrind -q --error-exitcode=9 "$BUILD/fuzz/run_asset_file_inputs" "$BUILD/corpus/asset_file"/* \

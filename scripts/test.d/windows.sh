@@ -28,17 +28,20 @@ fi
 [ "${DRIFTWING_WINE_BITS:-}" = 64 ] && bits=64
 zip="$ROOT/build/windows/driftwing-windows.zip"
 [ "$bits" = 32 ] || zip="$ROOT/build/windows-x86_64/driftwing-windows-x86_64.zip"
-DRIFTWING_MINGW_ARCH=$([ "$bits" = 32 ] && echo i686 || echo x86_64) bash "$ROOT/scripts/windows"
-echo "-- the ${bits}-bit build under $(wine --version)"
-
 mkdir -p "$TEST_TMP/game" "$TEST_TMP/home"
-(cd "$TEST_TMP/game" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
-DATA="$TEST_TMP/game/data"
 use_alsa "$TEST_TMP/home" null
 export HOME="$TEST_TMP/home" WINEPREFIX="$TEST_TMP/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null; cleanup_x' EXIT
 start_xvfb 1024x768x24
-timeout 180 wine wineboot --init >"$TEST_TMP/wineboot.log" 2>&1 || fail "wineboot: $(tail "$TEST_TMP/wineboot.log")"
+# Wine makes its prefix while the package is built.
+timeout 180 wine wineboot --init >"$TEST_TMP/wineboot.log" 2>&1 &
+wineboot=$!
+DRIFTWING_MINGW_ARCH=$([ "$bits" = 32 ] && echo i686 || echo x86_64) bash "$ROOT/scripts/windows" ||
+    fail "the Windows build"
+wait "$wineboot" || fail "wineboot: $(tail "$TEST_TMP/wineboot.log")"
+echo "-- the ${bits}-bit build under $(wine --version)"
+(cd "$TEST_TMP/game" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+DATA="$TEST_TMP/game/data"
 # play SIZE [OPTIONS]: driftwing.exe with the options, its window of that size in $window.
 play() {
     (cd "$TEST_TMP/game" && exec timeout 300 wine driftwing.exe "${@:2}") >"$TEST_TMP/game.log" 2>&1 &
