@@ -15,7 +15,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.dirname(__file__))
-from failures_lib import Context, Xvfb  # noqa: E402
+from failures_lib import Context, Xvfb, report  # noqa: E402
 
 
 def capture_to(ctx, path):
@@ -162,14 +162,9 @@ def main():
         except (AssertionError, subprocess.TimeoutExpired) as e:
             failures.append("%s: %s" % (name, e))
         finally:
-            if ctx.proc and ctx.proc.poll() is None:
-                ctx.proc.kill()
             ctx.cleanup()
             xvfb.stop()
-    for failure in failures:
-        print("FAIL: " + failure, file=sys.stderr)
-    print("controls: %s" % ("ok" if not failures else "%d failures" % len(failures)))
-    return 1 if failures else 0
+    return report("controls", failures)
 
 
 if __name__ == "__main__":

@@ -6,6 +6,7 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -106,6 +107,10 @@ class Context:
         self.xvfb.stop()
 
     def cleanup(self):
+        """Ends a game still running, the row's own X server, and removes the row's folder."""
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
         if self.xvfb:
             self.xvfb.stop()
         subprocess.run(["chmod", "-R", "u+rwX", self.dir], stderr=subprocess.DEVNULL)
@@ -163,12 +168,14 @@ def run_row(row, paths, shared_display):
             return "; ".join(wrong) + " (ended %.2f s after; standard error: %r)" % (took, ctx.stderr[:600])
         return None
     except AssertionError as e:
-        if ctx.proc and ctx.proc.poll() is None:
-            ctx.proc.kill()
-            ctx.proc.wait()
         return str(e)
     finally:
-        if ctx.proc and ctx.proc.poll() is None:
-            ctx.proc.kill()
-            ctx.proc.wait()
         ctx.cleanup()
+
+
+def report(what, failures):
+    """Prints each failure and a closing line; the exit code of the test."""
+    for failure in failures:
+        print("FAIL: " + failure, file=sys.stderr)
+    print("%s: %s" % (what, "ok" if not failures else "%d failures" % len(failures)))
+    return 1 if failures else 0

@@ -13,7 +13,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
 sys.path.insert(0, os.path.dirname(__file__))
 import pictures  # noqa: E402
-from failures_lib import Context, Xvfb  # noqa: E402
+from failures_lib import Context, Xvfb, report  # noqa: E402
 
 LINE_ROWS = 15  # the playback line over the frame's bottom rows
 
@@ -121,14 +121,9 @@ def main():
         if code != 0 or "differently" in said or "notes the game" in said:
             failures.append("played to its end: exit %d: %s" % (code, said))
     finally:
-        if ctx.proc and ctx.proc.poll() is None:
-            ctx.proc.kill()
         ctx.cleanup()
         xvfb.stop()
-    for failure in failures:
-        print("FAIL: " + failure, file=sys.stderr)
-    print("playback: %s" % ("ok" if not failures else "%d failures" % len(failures)))
-    return 1 if failures else 0
+    return report("playback", failures)
 
 
 if __name__ == "__main__":

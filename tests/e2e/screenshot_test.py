@@ -15,7 +15,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from failures_lib import Context, Xvfb  # noqa: E402
+from failures_lib import Context, Xvfb, report  # noqa: E402
 
 SCREEN = (1024, 768)  # fullscreen there is the frame at scale 2, centred
 STAMP = r"driftwing-\d{8}-\d{6}"
@@ -142,15 +142,10 @@ def main():
             except (AssertionError, subprocess.SubprocessError) as e:
                 failures.append("%s: %s" % (row.name, e))
             finally:
-                if ctx.proc and ctx.proc.poll() is None:
-                    ctx.proc.kill()
                 ctx.cleanup()
     finally:
         xvfb.stop()
-    for failure in failures:
-        print("FAIL: " + failure, file=sys.stderr)
-    print("screenshots: %s" % ("ok" if not failures else "%d failures" % len(failures)))
-    return 1 if failures else 0
+    return report("screenshots", failures)
 
 
 if __name__ == "__main__":
