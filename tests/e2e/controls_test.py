@@ -10,7 +10,6 @@ import math
 import os
 import subprocess
 import sys
-import threading
 import time
 import wave
 
@@ -24,22 +23,9 @@ def capture_to(ctx, path):
                 'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }\n' % path)
 
 
-def start(ctx, *args):
-    ctx.proc = subprocess.Popen([ctx.game, "--scale", "1"] + list(args),
-                                cwd=os.path.join(ctx.dir, "game"), env=ctx.env(),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE)
-    ctx.said = []
-    threading.Thread(target=lambda: ctx.said.append(ctx.proc.stderr.read()), daemon=True).start()
-    ctx.window = None
-    ctx.wait_window()
-
-
 def quit_game(ctx):
     ctx.key("Escape")
-    code = ctx.proc.wait(timeout=10)
-    time.sleep(0.1)
-    said = (ctx.said[0] if ctx.said else b"").decode(errors="replace")
+    code, said = ctx.finish(10)
     assert code == 0, "exit %d: %s" % (code, said)
     return said
 
@@ -58,7 +44,7 @@ def loudness_of_title(ctx, *args):
     """The music's RMS over a second of the title, one second in."""
     wav = ctx.path("title%d.wav" % len(os.listdir(ctx.dir)))
     capture_to(ctx, wav)
-    start(ctx, *args)
+    ctx.start(*args)
     time.sleep(2.5)
     quit_game(ctx)
     rate, s = samples(wav)
@@ -82,7 +68,7 @@ def check_volume(ctx):
 def check_mute(ctx):
     wav = ctx.path("mute.wav")
     capture_to(ctx, wav)
-    start(ctx)
+    ctx.start()
     time.sleep(1)
     ctx.key("m")
     time.sleep(1.5)
@@ -115,7 +101,7 @@ def check_keys(ctx):
     with open(ctx.settings, "w") as f:
         f.write("[keys]\nfire = LCONTROL\nleft = A\n")
     keys = ctx.path("moved.keys")
-    start(ctx, "--record", keys)
+    ctx.start("--record", keys)
     ctx.key("s")
     time.sleep(0.3)
     for key in ("space", "a", "ctrl"):

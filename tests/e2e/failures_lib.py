@@ -92,6 +92,24 @@ class Context:
             time.sleep(0.05)
         raise AssertionError("no %s window" % size)
 
+    def start(self, *args):
+        """The game at scale 1 with ARGS in its window; what it says is kept for finish()."""
+        self.proc = subprocess.Popen([self.game, "--scale", "1"] + list(args),
+                                     cwd=os.path.join(self.dir, "game"), env=self.env(),
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE)
+        self.said = []
+        threading.Thread(target=lambda: self.said.append(self.proc.stderr.read()),
+                         daemon=True).start()
+        self.window = None
+        self.wait_window()
+
+    def finish(self, seconds):
+        """The exit code of the game start() began, once it ends, and what it said."""
+        code = self.proc.wait(timeout=seconds)
+        time.sleep(0.1)
+        return code, (self.said[0] if self.said else b"").decode(errors="replace")
+
     def key(self, name, seconds=0.2):
         xdotool = lambda *a: subprocess.run(["xdotool"] + list(a), env=self.env(),
                                             stderr=subprocess.DEVNULL)

@@ -7,7 +7,6 @@
 import os
 import subprocess
 import sys
-import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "support"))
@@ -18,27 +17,10 @@ from failures_lib import Context, Xvfb, report  # noqa: E402
 LINE_ROWS = 15  # the playback line over the frame's bottom rows
 
 
-def start(ctx, *args):
-    ctx.proc = subprocess.Popen([ctx.game, "--scale", "1"] + list(args),
-                                cwd=os.path.join(ctx.dir, "game"), env=ctx.env(),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.PIPE)
-    ctx.said = []
-    threading.Thread(target=lambda: ctx.said.append(ctx.proc.stderr.read()), daemon=True).start()
-    ctx.window = None
-    ctx.wait_window()
-
-
-def finish(ctx, seconds):
-    code = ctx.proc.wait(timeout=seconds)
-    time.sleep(0.1)
-    return code, (ctx.said[0] if ctx.said else b"").decode(errors="replace")
-
-
 def record(ctx, path):
     """About twelve seconds of games: S and Space held (a new game whenever one is lost)
     while steering left and right."""
-    start(ctx, "--record", path)
+    ctx.start("--record", path)
     ctx.key("s")
     tap = lambda *a: subprocess.run(["xdotool"] + list(a), env=ctx.env())
     tap("keydown", "s", "keydown", "space")
@@ -46,7 +28,7 @@ def record(ctx, path):
         ctx.key(side, 3.1)
     tap("keyup", "space", "keyup", "s")
     ctx.key("Escape")
-    code, said = finish(ctx, 10)
+    code, said = ctx.finish(10)
     assert code == 0, "recording: exit %d: %s" % (code, said)
     ends = [l for l in open(path) if l.startswith("# end frame")]
     assert ends, "the recording has no closing line"
@@ -106,7 +88,7 @@ def main():
             if frame > 100 and any(picture(frame) == picture(n) for n in (frame - 1, frame + 1)
                                    if n <= last):
                 failures.append("frame %d looks like a neighbour: no test of it" % frame)
-        start(ctx, "--play", recording)
+        ctx.start("--play", recording)
         for keys, frame in rows:
             for key in keys:
                 ctx.key(key, 0.1)
@@ -117,7 +99,7 @@ def main():
         ctx.key("End", 0.1)
         ctx.key("comma", 0.1)
         ctx.key("p", 0.1)
-        code, said = finish(ctx, 10)
+        code, said = ctx.finish(10)
         if code != 0 or "differently" in said or "notes the game" in said:
             failures.append("played to its end: exit %d: %s" % (code, said))
     finally:
