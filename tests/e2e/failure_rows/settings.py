@@ -82,6 +82,16 @@ def no_library_config(ctx):
                 return "the library's configuration written: %s" % path
 
 
+def sound(music, effects):
+    """A check: the settings file remembers these loudnesses."""
+    def check(ctx):
+        text = open(ctx.settings).read()
+        for name, value in (("music", music), ("effects", effects)):
+            if "\n%s = %d\n" % (name, value) not in text:
+                return "%s is not remembered as %d: %r" % (name, value, text)
+    return check
+
+
 USAGE = r"\Ausage: driftwing \[--scale"
 LARGE = KEPT + "\n" + "# a comment in a file of 20 KB\n" * 640
 BIG = "# a comment long enough to make the file large\n" * 1500 + DISPLAY
@@ -130,4 +140,14 @@ ROWS = [
     Row("--scale 1 --window keeps the rest of the file", ["--scale", "1", "--window"],
         setup=settings(KEPT), action=escape, lines=0,
         check=holds(KEPT.replace("Scale=3\r\n", "Scale=1\r\nfullscreen = no\n"))),
+    # Each volume option sets what it names and keeps the other.
+    Row("--music 30 over remembered loudnesses", ["--music", "30"],
+        setup=settings("[sound]\nmusic = 70\neffects = 60\n"), action=escape, lines=0,
+        check=sound(30, 60)),
+    Row("--effects 20 over remembered loudnesses", ["--effects", "20"],
+        setup=settings("[sound]\nmusic = 70\neffects = 60\n"), action=escape, lines=0,
+        check=sound(70, 20)),
+    Row("--volume 40 sets both", ["--volume", "40"],
+        setup=settings("[sound]\nmusic = 70\neffects = 60\n"), action=escape, lines=0,
+        check=sound(40, 40)),
 ]
