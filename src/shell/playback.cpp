@@ -152,7 +152,8 @@ bool loadPlayback(const std::string& path, std::string& why) {
 
 const Platform& playbackPlatform(const Platform& real) {
     playback.real = &real;
-    static Platform taken = real;
+    static Platform taken = real;  // outlives the call; each call takes the platform given
+    taken = real;
     taken.playSample = playSample;
     return taken;
 }

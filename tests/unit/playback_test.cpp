@@ -70,13 +70,46 @@ Recorded record(int64_t differentFrame = -1) {
     return r;
 }
 
-void watch(const Recorded& r) {
+void watch(const Recorded& r, const Platform& real = headlessPlatform) {
     std::string why;
     ASSERT_EQ(startFreshSession(), 0);
     ASSERT_TRUE(loadPlayback(r.path, why)) << why;
-    usePlatform(playbackPlatform(headlessPlatform));
+    usePlatform(playbackPlatform(real));
     ASSERT_TRUE(startPlayback());
 }
+
+// A watcher at the keyboard, one tick of the loop at a time: the controls tapped in each
+// tick, then Escape; and what each tick ended with.
+struct Tick {
+    int64_t frame;
+    int speedQuarters;
+    bool paused, musicHeld;
+    int effects;  // shots and blasts started so far
+};
+struct Watcher {
+    std::vector<uint32_t> asked;
+    size_t at = 0;
+    bool musicHeld = false;
+    int effects = 0;
+    std::vector<Tick> ticks;
+} watcher;
+
+const Platform scripted = {
+    headlessPlatform.open,
+    headlessPlatform.waitRetrace,
+    headlessPlatform.present,
+    +[] { return watcher.at < watcher.asked.size() ? 0u : uint32_t{HeldEsc}; },
+    +[](const char*, SAMPLE*, int, int, int, int loop) { watcher.effects += !loop; },
+    headlessPlatform.showPalette,
+    headlessPlatform.betweenFrames,
+    headlessPlatform.leaveGraphics,
+    +[] { return watcher.asked[watcher.at++]; },
+    +[](const PlaybackLine* line) {
+        watcher.ticks.push_back({playbackFrame(), line ? line->speedQuarters : 0,
+                                 line && line->paused, watcher.musicHeld, watcher.effects});
+    },
+    +[](bool held) { watcher.musicHeld = held; },
+};
 
 int verdict() {
     stopPlayback();
@@ -145,3 +178,47 @@ TEST(Playback, AChangedGameEndsWhenPlayPassesTheFrame) {
     }
     std::remove(r.path.c_str());
 }
+
+// The watcher's loop: + and - step through x1/4 to x8 and stop at both ends, each speed
+// plays its share of frames a tick, the music only at x1, shots and blasts up to x2; a
+// pause stops the game. Each row's controls come one a tick, then QUIET ticks without.
+TEST(Playback, SpeedsAndPauseSetHowFastTheGameGoesAndWhatIsHeard) {
+    const Recorded r = record();
+    struct Row {
+        const char* what;
+        std::vector<uint32_t> asked;
+        int quiet;
+        int speedQuarters, frames;  // the line's speed at the end; frames played while quiet
+        bool paused, musicHeld, effects;
+    };
+    const Row rows[] = {
+        {"x1", {}, 24, 4, 24, false, false, true},
+        {"x1/2", {Slower}, 48, 2, 24, false, true, true},
+        {"x1/4, the slowest", {Slower, Slower, Slower}, 96, 1, 24, false, true, true},
+        {"x2", {Faster}, 12, 8, 24, false, true, true},
+        {"x4: no shots or blasts", {Faster, Faster}, 6, 16, 24, false, true, false},
+        {"x8, the fastest", {Faster, Faster, Faster, Faster, Faster}, 3, 32, 24, false, true,
+         false},
+        {"paused", {PlayOrPause}, 24, 4, 0, true, true, false},
+        {"paused and on", {PlayOrPause, PlayOrPause}, 24, 4, 24, false, false, true},
+    };
+    for (const Row& row : rows) {
+        watcher = Watcher{};
+        watcher.asked = row.asked;
+        watcher.asked.resize(row.asked.size() + row.quiet, 0);
+        watch(r, scripted);
+        runPlaybackLoop();
+        ASSERT_EQ(watcher.ticks.size(), watcher.asked.size()) << row.what;
+        const Tick& end = watcher.ticks.back();
+        const Tick from = row.asked.empty() ? Tick{1, 4, false, false, 0}
+                                            : watcher.ticks[row.asked.size() - 1];
+        EXPECT_EQ(end.speedQuarters, row.speedQuarters) << row.what;
+        EXPECT_EQ(end.frame - from.frame, row.frames) << row.what;
+        EXPECT_EQ(end.paused, row.paused) << row.what;
+        EXPECT_EQ(end.musicHeld, row.musicHeld) << row.what;
+        EXPECT_EQ(end.effects > from.effects, row.effects) << row.what;
+        EXPECT_EQ(verdict(), 0) << row.what;
+    }
+    std::remove(r.path.c_str());
+}
+
