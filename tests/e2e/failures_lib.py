@@ -92,8 +92,9 @@ class Context:
             time.sleep(0.05)
         raise AssertionError("no %s window" % size)
 
-    def start(self, *args):
-        """The game at scale 1 with ARGS in its window; what it says is kept for finish()."""
+    def start(self, *args, size="320x300"):
+        """The game at scale 1 with ARGS in its window of SIZE; what it says is kept for
+        finish()."""
         self.proc = subprocess.Popen([self.game, "--scale", "1"] + list(args),
                                      cwd=os.path.join(self.dir, "game"), env=self.env(),
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -102,7 +103,7 @@ class Context:
         threading.Thread(target=lambda: self.said.append(self.proc.stderr.read()),
                          daemon=True).start()
         self.window = None
-        self.wait_window()
+        self.wait_window(size)
 
     def finish(self, seconds):
         """The exit code of the game start() began, once it ends, and what it said."""

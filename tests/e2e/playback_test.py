@@ -102,6 +102,26 @@ def main():
         code, said = ctx.finish(10)
         if code != 0 or "differently" in said or "notes the game" in said:
             failures.append("played to its end: exit %d: %s" % (code, said))
+        # Fullscreen (640 x 480, the frame at scale 1 in the middle) the line goes in the
+        # band below the frame, never over it, and the band is black again once it goes.
+        ctx.start("--fullscreen", "--play", recording, size="640x480")
+        left, top = (640 - 320) // 2, (480 - 300) // 2
+        for keys, line in ((["p", "Home"], True), (["p"], False)):
+            for key in keys:
+                ctx.key(key, 0.1)
+            time.sleep(0.3 if line else 2.5)
+            subprocess.run([ctx.xprobe, "shot", ctx.window, ctx.path("full.ppm")], env=ctx.env())
+            shot = pictures.ppm_picture(ctx.path("full.ppm"))
+            band = [row[left:left + 320] for row in shot[top + 300:top + 300 + LINE_ROWS]]
+            lit = any(any(p != (0, 0, 0) for p in row) for row in band)
+            if line and [row[left:left + 320] for row in shot[top:top + 300]] != \
+                    pictures.bmp_picture(ctx.path("1.bmp"), data):
+                failures.append("fullscreen, paused at the first frame: the frame is not whole")
+            if lit != line:
+                failures.append("fullscreen: the band below the frame is %s" %
+                                ("black while paused" if line else "lit once the line went"))
+        ctx.key("Escape")
+        ctx.finish(10)
     finally:
         ctx.cleanup()
         xvfb.stop()
