@@ -70,6 +70,17 @@ done
 sleep 1
 shot "$window" paused2
 cmp -s "$TEST_TMP/paused1.ppm" "$TEST_TMP/paused2.ppm" || fail "the picture moved while paused"
+# What stays is the game's own last picture (hardly a black pixel in a game) around the
+# black box with PAUSED, at scale 2.
+python3 - "$TEST_TMP/paused2.ppm" "$HERE/../support" <<'EOF' || fail "the paused picture is not the game's"
+import sys
+sys.path.insert(0, sys.argv[2])
+import pictures
+around = [c for y, row in enumerate(pictures.ppm_picture(sys.argv[1])) for x, c in enumerate(row)
+          if not (112 <= x // 2 <= 207 and 138 <= y // 2 <= 161)]
+dark = sum(c == (0, 0, 0) for c in around) / len(around)
+sys.exit("%.0f %% of the picture around PAUSED is black" % (100 * dark) if dark > 0.1 else 0)
+EOF
 hold_key "$window" p
 sleep 0.5
 shot "$window" resumed
