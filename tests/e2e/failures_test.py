@@ -7,7 +7,7 @@
 #
 #   failures_test.py GAME REPLAY DATA_DIR XPROBE [NAME_PART]
 import glob
-import importlib.util
+import importlib
 import os
 import sys
 
@@ -18,11 +18,9 @@ from failures_lib import Xvfb, run_row, sanitizer_build  # noqa: E402
 
 def tables():
     for path in sorted(glob.glob(os.path.join(HERE, "failure_rows", "*.py"))):
-        spec = importlib.util.spec_from_file_location(os.path.basename(path)[:-3], path)
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
-        for row in module.ROWS:
-            yield os.path.basename(path)[:-3], row
+        table = os.path.basename(path)[:-3]
+        for row in importlib.import_module("failure_rows." + table).ROWS:
+            yield table, row
 
 
 def main(game, replay, data, xprobe, only=""):
