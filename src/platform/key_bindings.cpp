@@ -10,12 +10,12 @@
 #include "state/keys.h"
 
 namespace {
-struct ActionSpec {
+struct ActionKeys {
     const char* name;
     uint32_t gameKey;  // 0: an action of the window, not of the game
     int key;           // its default
 };
-const ActionSpec actions[actionCount] = {
+const ActionKeys actions[actionCount] = {
     {"left", HeldLeft, KEY_LEFT},   {"right", HeldRight, KEY_RIGHT},
     {"up", HeldUp, KEY_UP},         {"down", HeldDown, KEY_DOWN},
     {"fire", HeldSpace, KEY_SPACE}, {"start", HeldS, KEY_S},

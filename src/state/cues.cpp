@@ -5,18 +5,18 @@
 #include "state/assets.h"
 
 namespace {
-const CueSpec cueTable[] = {
+const CueSound cueTable[] = {
     {"music", &musicLoop, 255, 127, 1000, 1},
     {"shot", &shotSound, 255, 30, 1000, 0},
     {"blast", &blastSound, 255, 150, 1000, 0},
 };
 }  // namespace
 
-const CueSpec& cueSpec(Cue cue) {
+const CueSound& cueSound(Cue cue) {
     return cueTable[static_cast<int>(cue)];
 }
 
 void playCue(Cue cue) {
-    const CueSpec& c = cueSpec(cue);
+    const CueSound& c = cueSound(cue);
     platformPlaySample(c.name, *c.sample, c.volume, c.pan, c.frequency, c.loop);
 }

@@ -5,7 +5,7 @@
 
 enum class Cue { Music, Shot, Blast };
 
-struct CueSpec {
+struct CueSound {
     const char* name;  // "music", "shot", "blast"
     SAMPLE** sample;   // the asset handle the cue plays
     int volume;        // 0..255
@@ -15,7 +15,7 @@ struct CueSpec {
 };
 
 // The parameters of a cue.
-const CueSpec& cueSpec(Cue cue);
+const CueSound& cueSound(Cue cue);
 
 // Starts a cue through the platform layer (played in the game, recorded headless).
 void playCue(Cue cue);

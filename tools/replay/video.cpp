@@ -82,7 +82,7 @@ int64_t framesPlayed = 0;  // the frame being played: start-up's sounds go with 
 
 void hear(const char* name, int volume, int pan, int frequency, int loop) {
     for (int i = 0; i < 3; ++i)
-        if (std::strcmp(name, cueSpec(cues[i]).name) == 0)
+        if (std::strcmp(name, cueSound(cues[i]).name) == 0)
             heard.push_back({framesPlayed, i, volume, pan, frequency, loop});
 }
 
@@ -463,7 +463,7 @@ int makeVideo(const KeyScript& script, const std::string& scriptPath, const Vide
     std::vector<SoundStart> sounds;
     for (const HeardSound& h : heardSounds)
         sounds.push_back(
-            {h.frame, *cueSpec(cues[h.cue]).sample, h.volume, h.pan, h.frequency, h.loop != 0});
+            {h.frame, *cueSound(cues[h.cue]).sample, h.volume, h.pan, h.frequency, h.loop != 0});
     int result = encode(script, o, toFrame, sounds, ffmpeg);
     shutdownAssets();
     if (result == 0 && std::rename(partPaths[0], o.path.c_str()) != 0)
