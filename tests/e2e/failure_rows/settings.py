@@ -93,6 +93,7 @@ def sound(music, effects):
 
 
 USAGE = r"\Ausage: driftwing \[--scale"
+REMEMBERED = "[sound]\nmusic = 70\neffects = 60\n"
 LARGE = KEPT + "\n" + "# a comment in a file of 20 KB\n" * 640
 BIG = "# a comment long enough to make the file large\n" * 1500 + DISPLAY
 FILE = r"^driftwing: \S+/\.config/driftwing/settings\.cfg"
@@ -145,12 +146,12 @@ ROWS = [
         check=holds(KEPT.replace("Scale=3\r\n", "Scale=1\r\nfullscreen = no\n"))),
     # Each volume option sets what it names and keeps the other.
     Row("--music 30 over remembered loudnesses", ["--music", "30"],
-        setup=settings("[sound]\nmusic = 70\neffects = 60\n"), action=escape, lines=0,
+        setup=settings(REMEMBERED), action=escape, lines=0,
         check=sound(30, 60)),
     Row("--effects 20 over remembered loudnesses", ["--effects", "20"],
-        setup=settings("[sound]\nmusic = 70\neffects = 60\n"), action=escape, lines=0,
+        setup=settings(REMEMBERED), action=escape, lines=0,
         check=sound(70, 20)),
     Row("--volume 40 sets both", ["--volume", "40"],
-        setup=settings("[sound]\nmusic = 70\neffects = 60\n"), action=escape, lines=0,
+        setup=settings(REMEMBERED), action=escape, lines=0,
         check=sound(40, 40)),
 ]
