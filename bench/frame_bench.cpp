@@ -12,10 +12,11 @@
 #include <sstream>
 #include <string>
 
-#include "shell/key_script.h"
-#include "shell/frame.h"
 #include "platform/headless.h"
-#include "platform/platform.h"
+#include "recordings/key_script.h"
+#include "spine/frame.h"
+#include "spine/machine.h"
+#include "state/keys.h"
 #include "state/game_state.h"
 #include "state/level.h"
 
@@ -35,10 +36,8 @@ GameState gameStart;
 // (that frame places the ship).
 void startGame() {
     game = titleScreen;
-    setHeadlessKeys(HeldS);
-    runFrame();
-    setHeadlessKeys(0);
-    runFrame();
+    runFrame(HeldS);
+    runFrame(0);
 }
 
 // Screen y of a map row at the current scroll position.
@@ -52,7 +51,7 @@ void buildBusyGame() {
     startGame();
     game.scrollY = busiestTopRow * cellSize;
     game.topRow = rowOfScroll(game.scrollY);
-    for (int i = 0; i < 8; ++i) runFrame();  // enemies take their positions
+    for (int i = 0; i < 8; ++i) runFrame(0);  // enemies take their positions
     for (int32_t s = firstLaunchedShot; s <= lastLaunchedShot; ++s) {
         game.playerShots[s] = {Flying, 15 * s, 40 + 11 * s};
     }
@@ -89,8 +88,8 @@ void startSessionOnce() {
         std::perror(DRIFTWING_BUILD_DIR);
         std::exit(1);
     }
-    usePlatform(headlessPlatform);
-    if (!platformOpen() || startSession() != 0) std::exit(1);
+    useMachine(headlessPlatform);
+    if (startUp() != 0) std::exit(1);
     titleScreen = game;
     startGame();
     gameStart = game;
@@ -111,35 +110,30 @@ void startSessionOnce() {
 // The title screen: the banner, the title picture, the score line.
 void titleFrame(benchmark::State& state) {
     game = titleScreen;
-    setHeadlessKeys(0);
-    for (auto _ : state) benchmark::DoNotOptimize(runFrame());
+    for (auto _ : state) benchmark::DoNotOptimize(runFrame(0));
 }
 BENCHMARK(titleFrame);
 
 // The title frame in which S starts a game: the new-game reset reloads the level map.
 void newGameFrame(benchmark::State& state) {
-    setHeadlessKeys(HeldS);
     for (auto _ : state) {
         state.PauseTiming();
         game = titleScreen;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(runFrame());
+        benchmark::DoNotOptimize(runFrame(HeldS));
     }
-    setHeadlessKeys(0);
 }
 BENCHMARK(newGameFrame);
 
 // The same crowded game frame again and again, with Left and Space held.
 void busyGameFrame(benchmark::State& state) {
-    setHeadlessKeys(HeldLeft | HeldSpace);
     for (auto _ : state) {
         state.PauseTiming();
         game = busyGame;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(runFrame());
+        benchmark::DoNotOptimize(runFrame(HeldLeft | HeldSpace));
     }
     if (game.gameMode != Playing) state.SkipWithError("the busy frame ended the game");
-    setHeadlessKeys(0);
 }
 BENCHMARK(busyGameFrame);
 
@@ -151,14 +145,12 @@ void wholeGameFrames(benchmark::State& state) {
         game = titleScreen;
         frames = playing = 0;
         for (const KeyScriptLine& line : wholeGame.lines) {
-            setHeadlessKeys(line.keys);
             for (int32_t i = 0; i < line.count; ++i, ++frames) {
-                benchmark::DoNotOptimize(runFrame());
+                benchmark::DoNotOptimize(runFrame(line.keys));
                 playing += game.gameMode == Playing;
             }
         }
     }
-    setHeadlessKeys(0);
     state.counters["frames"] = static_cast<double>(frames);
     state.counters["playing"] = static_cast<double>(playing);
     state.counters["per_frame"] = benchmark::Counter(

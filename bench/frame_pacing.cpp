@@ -16,33 +16,30 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame.h"
-#include "state/keys.h"
-#include "platform/options.h"
+#include "config/options.h"
 #include "platform/pacer.h"
-#include "platform/platform.h"
 #include "platform/window.h"
+#include "spine/frame.h"
+#include "spine/input.h"
+#include "spine/machine.h"
+#include "state/assets.h"
+#include "state/keys.h"
 
 namespace {
 // Ends of the pacer's waits: when each frame is released to the screen.
 std::vector<int64_t> waitEnds;
 
-void timedWaitRetrace() {
-    windowPlatform.waitRetrace.call();
+void timedPace() {
+    windowPlatform.pace.call();
     waitEnds.push_back(monotonicNanos());
 }
 
 // How long each copy to the screen takes on the game's thread.
 std::vector<int64_t> presents;
-void timedPresent(BITMAP* frame) {
+void timedPresent(BITMAP* frame, BITMAP* band) {
     const int64_t start = monotonicNanos();
-    windowPlatform.present.call(frame);
+    windowPlatform.present.call(frame, band);
     presents.push_back(monotonicNanos() - start);
-}
-
-uint32_t playingKeys() {
-    windowPlatform.pollKeys.call();
-    return HeldS | HeldSpace;
 }
 
 double millis(int64_t nanos) {
@@ -78,30 +75,39 @@ int main(int argc, char** argv) {
     CommandLine options;
     const int first = play ? 2 : 1;  // the game's options follow
     if (readCommandLine(argc - first, argv + first, options) >= 0) return 2;
-    useCommandLine(options);
+    const Settings settings = settingsFor(options);
+    useAssetFolder(findDataFolder(options.dataDir));
 
-    // The real window, with the end of each retrace wait and each present timed.
+    // The real window, with the end of each pacing wait and each present timed.
     static Platform timed = windowPlatform;
-    timed.waitRetrace = timedWaitRetrace;
+    timed.pace = timedPace;
     timed.present = timedPresent;
-    if (play) timed.pollKeys = playingKeys;
-    usePlatform(timed);
-    if (int failure = startUp()) return failure;
+    useMachine(timed);
+    ScreenRequest request = frameScreen();
+    request.scale = settings.display.scale;
+    request.fullscreen = settings.display.fullscreen;
+    if (int failure = startUp(request)) return failure;
+    const uint32_t keys = play ? HeldS | HeldSpace : 0;
+    auto frame = [keys] {
+        machine().pace.call();
+        takeInput();
+        return runFrame(keys);
+    };
 
     std::vector<int64_t> intervals;
     intervals.reserve(frames);
     waitEnds.reserve(frames + 1);
     presents.reserve(frames + 1);
-    runFrame();  // the first frame starts the pacer's schedule
+    frame();  // the first frame starts the pacer's schedule
     int64_t last = monotonicNanos();
     for (int i = 0; i < frames; ++i) {
-        bool quit = runFrame();
+        bool quit = frame();
         int64_t now = monotonicNanos();
         intervals.push_back(now - last);
         last = now;
-        if (quit || platformBetweenFrames(false)) break;
+        if (quit) break;
     }
-    shutdownAssets();
+    shutdownSession();
 
     std::vector<int64_t> released;
     for (size_t i = 1; i < waitEnds.size(); ++i) released.push_back(waitEnds[i] - waitEnds[i - 1]);

@@ -20,10 +20,11 @@
 #include <vector>
 
 #include "platform/headless.h"
-#include "platform/platform.h"
-#include "shell/frame.h"
-#include "shell/key_script.h"
-#include "shell/playback.h"
+#include "recordings/key_script.h"
+#include "recordings/playback.h"
+#include "spine/frame.h"
+#include "spine/machine.h"
+#include "state/keys.h"
 #include "state/game_state.h"
 
 namespace {
@@ -43,8 +44,7 @@ std::string makeRecording() {
     std::string text(recordingHeader);
     char line[80];
     for (int64_t frame = 1; frame <= hour; ++frame) {
-        setHeadlessKeys(keysOf(frame));
-        runFrame();
+        runFrame(keysOf(frame));
         if (frame % 40 == 0) {
             char names[32];
             writeKeyNames(keysOf(frame), names);
@@ -65,7 +65,7 @@ std::string makeRecording() {
 int main(int argc, char** argv) {
     const unsigned seed = argc > 1 ? static_cast<unsigned>(std::strtoul(argv[1], nullptr, 10))
                                    : std::random_device{}();
-    usePlatform(headlessPlatform);
+    useMachine(headlessPlatform);
     if (startUp() != 0) return 1;
     const GameState start = game;
     const std::string path = makeRecording();
@@ -76,7 +76,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::remove(path.c_str());
-    usePlatform(playbackPlatform(headlessPlatform));
     auto began = Clock::now();
     if (!startPlayback()) return 1;
     const double first = millisSince(began);
@@ -106,6 +105,6 @@ int main(int argc, char** argv) {
                 seeks[seeks.size() / 2], seeks.back());
     std::printf("kept for seeking: %.1f MiB\n", static_cast<double>(playbackMemory()) / (1 << 20));
     stopPlayback();
-    shutdownAssets();
+    shutdownSession();
     return 0;
 }

@@ -7,11 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
 #include "state/assets.h"
-
-// The readers alone, without a platform: a palette has nowhere to be shown.
-void platformShowPalette(const RGB*) {}
 
 namespace {
 std::string filePath;

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/headless.h"
-#include "shell/key_script.h"
+#include "recordings/key_script.h"
+#include "state/keys.h"
 
 namespace {
 constexpr uint32_t allKeys = HeldEsc | HeldLeft | HeldRight | HeldUp | HeldDown | HeldSpace | HeldS;

@@ -1,17 +1,11 @@
-// headless.cpp -- the null platform: no window, no keyboard device, no sound card
+// headless.cpp -- the null platform: Allegro for memory bitmaps, files and samples only
 #include "platform/headless.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/platform.h"
-
 namespace {
-uint32_t heldKeys = 0;
-SoundRecorder recorder = nullptr;
-
-bool open() {
-    // Allegro for memory bitmaps, files and samples only.
+bool open(const ScreenRequest&) {
     if (install_allegro(SYSTEM_NONE, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start the library: %s\n", allegro_error);
         return false;
@@ -24,25 +18,17 @@ bool open() {
 }
 
 void nothing() {}
-void present(BITMAP*) {}
 void showPalette(const RGB*) {}
-
-uint32_t pollKeys() { return heldKeys; }
-
-void playSample(const char* cue, SAMPLE*, int volume, int pan, int frequency, int loop) {
-    if (recorder) recorder(cue, volume, pan, frequency, loop);
-}
-
-bool betweenFrames(bool) { return false; }
-uint32_t noControls() { return 0; }
-void noLine(const PlaybackLine*) {}
-void music(bool) {}
+void present(BITMAP*, BITMAP*) {}
+int noInput(InputEvent*, int) { return 0; }
+PadState noPad() { return {}; }
+void playSample(SAMPLE*, int, int, int, bool) {}
+void loudness(int, int) {}
+void holdMusic(bool) {}
+bool fullscreen(bool) { return false; }
+ScreenNow screenNow() { return {}; }
 }  // namespace
 
-const Platform headlessPlatform = {open,    nothing,     present,       pollKeys,
-                                   playSample, showPalette, betweenFrames, nothing,
-                                   noControls, noLine,      music};
-
-void setHeadlessKeys(uint32_t heldMask) { heldKeys = heldMask; }
-
-void setSoundRecorder(SoundRecorder r) { recorder = r; }
+const Platform headlessPlatform = {open,     nothing,    showPalette, present,    noInput,
+                                   noPad,    playSample, loudness,    holdMusic,  fullscreen,
+                                   screenNow, nothing};

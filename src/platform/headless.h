@@ -1,15 +1,9 @@
-// headless.h -- the null platform: memory bitmaps only, keys and sounds under a caller's control
+// headless.h -- the null platform: memory bitmaps only, no window, no keyboard, no sound card
 //
-// driftwing-replay and the tests run the game's own start-up and frames on it.
+// driftwing-replay, the video maker and the tests run the game's own start-up and frames
+// on it; the keys come from a script, the sounds go to whoever listens to the spine.
 #pragma once
 
-#include <cstdint>
+#include "platform/platform.h"
 
-#include "state/keys.h"
-
-// The keys (GameKey bits) that the next keyboard poll reports down.
-void setHeadlessKeys(uint32_t heldMask);
-
-// Receives every sample the game starts, instead of a sound card.
-using SoundRecorder = void (*)(const char* cue, int volume, int pan, int frequency, int loop);
-void setSoundRecorder(SoundRecorder recorder);
+extern const Platform headlessPlatform;

@@ -1,11 +1,9 @@
-// platform.h -- the thin layer between the game and the machine: window, pacing, keys, sound
+// platform.h -- the machine under the game: a window (or none, or a browser page), its pace,
+// the keyboard and pad, the sound card. One table a machine; it knows nothing of the game.
 //
-// Only the platform files touch the real screen, the keyboard device, the clock
-// and the sound device. The game calls these functions; which platform answers
-// them is chosen once, before start-up: the headless one until main opens the window.
-// The platform may include state/ for the frame's size and the key names, never the
-// game's rules (world/, present/) nor the spine (shell/); the window's own header,
-// platform/window.h, is for the game's main alone.
+// The platform includes nothing of the game's folders, the spine, the recordings or the
+// configuration; it may include system/ (files, signals) and the library. The spine picks
+// one table at start-up (spine/machine.h) and is the only caller.
 #pragma once
 
 #include <allegro.h>
@@ -19,73 +17,62 @@ struct Entry {
     constexpr Entry(Function* function) : call(function) {}
 };
 
-// The controls of a recording being watched (driftwing --play), tapped since the last look.
-enum PlaybackControl : uint32_t {
-    PlayOrPause = 1 << 0,   // P or Space
-    StepForward = 1 << 1,   // . while paused
-    StepBack = 1 << 2,      // , while paused
-    Faster = 1 << 3,        // +
-    Slower = 1 << 4,        // -
-    JumpBack = 1 << 5,      // Left: ten seconds back
-    JumpForward = 1 << 6,   // Right: ten seconds on
-    ToFirstFrame = 1 << 7,  // Home
-    ToLastFrame = 1 << 8,   // End
+// What the spine asks the screen to be at start-up.
+struct ScreenRequest {
+    int frameWidth = 320, frameHeight = 300;  // the game's frame
+    int bandRows = 15;       // a line's height, for the band below the frame in fullscreen
+    int scale = 0;           // each frame pixel as scale x scale, 1..8; 0: the largest that fits
+    bool fullscreen = false;
+    const char* padDevice = nullptr;  // the pad's device to read (Linux); null: the first found
 };
 
-// What the line over a watched recording says: where it is of how long, how fast.
-struct PlaybackLine {
-    int64_t frame = 0;   // the picture shown, 1 to frames
-    int64_t frames = 0;  // the recording's length
-    int speedQuarters = 4;  // frames a tick, in quarters: 1 (x1/4) to 32 (x8)
-    bool paused = false;
+// What the screen is now.
+struct ScreenNow {
+    int scale = 1;
+    bool fullscreen = false;
+    bool band = false;  // there is room for a band of bandRows below the frame
+};
+
+// One thing the player did, oldest first.
+struct InputEvent {
+    enum Kind : uint8_t { KeyDown, KeyUp, Close, FocusLost };
+    Kind kind = KeyDown;
+    bool alt = false;  // Alt was held (KeyDown)
+    uint16_t key = 0;  // Allegro's KEY_ number (KeyDown, KeyUp)
+};
+
+// A pad's first stick (or D-pad) and its buttons as last read.
+constexpr int padButtonCount = 32;  // the most buttons the library reports on a pad
+struct PadState {
+    bool left = false, right = false, up = false, down = false;
+    uint32_t buttons = 0;  // bit n: button n + 1 is down
 };
 
 struct Platform {
-    // Start-up steps up to the window. False when no window can be had (a one-line
-    // reason has been printed on standard error).
-    Entry<bool()> open;
-    Entry<void()> waitRetrace;     // paces the loop at 60 frames a second
-    Entry<void(BITMAP*)> present;  // shows the finished 320 x 300 frame
-    Entry<uint32_t()> pollKeys;    // the game keys (GameKey bits) down in this frame
-    // Starts a sound: the cue's name, the sample, volume, pan, frequency, loop.
-    Entry<void(const char*, SAMPLE*, int, int, int, int)> playSample;
-    Entry<void(const RGB*)> showPalette;  // the 256 colours the frame's pixels index
-    // Called by the game's loop after each frame, with whether a game is in progress:
-    // the keys that are about the window (fullscreen, pause) and the close button.
-    // Returns true when the player has asked to quit.
-    Entry<bool(bool)> betweenFrames;
-    Entry<void()> leaveGraphics;  // back to text mode before a start-up failure message
-    // A watched recording: the controls tapped since the last call (PlaybackControl bits),
-    // the line shown over the window (null: none), and the music held (true) or let play.
-    // None of it is in the game's frame.
-    Entry<uint32_t()> playbackControls;
-    Entry<void(const PlaybackLine*)> showPlaybackLine;
-    Entry<void(bool)> holdMusic;
+    // Library, window, keyboard, pad, sound. False when no window can be had, after one line
+    // on standard error saying why.
+    Entry<bool(const ScreenRequest&)> open;
+    // Returns at the next frame's deadline: 60 frames a second by a monotonic clock.
+    Entry<void()> pace;
+    // The 256 colours (Allegro's 6-bit RGB) the frame's pixels index.
+    Entry<void(const RGB*)> showPalette;
+    // Shows the finished 8-bit frame; BAND (frameWidth x bandRows, 8-bit) below it when the
+    // screen has room for a band, else null (the band black).
+    Entry<void(BITMAP* frame, BITMAP* band)> present;
+    // Up to ROOM events since the last call, oldest first; returns how many. A key that went
+    // down and up since the last call gives both events.
+    Entry<int(InputEvent* events, int room)> readInput;
+    Entry<PadState()> readPad;
+    // Starts a sound: volume 0..255, pan 0 (left)..255, frequency 1000 = the sample's own
+    // rate; a looping sound is the music (held by holdMusic).
+    Entry<void(SAMPLE* sample, int volume, int pan, int frequency, bool loop)> playSample;
+    // The player's loudness, 0..100 each, for the music and for the other sounds: what plays
+    // now takes it at once.
+    Entry<void(int music, int effects)> setLoudness;
+    Entry<void(bool held)> holdMusic;
+    // Into fullscreen or back to the window; false when the display refused (as it was).
+    Entry<bool(bool fullscreen)> setFullscreen;
+    Entry<ScreenNow()> screenNow;
+    // Back to text mode, before a start-up failure's message.
+    Entry<void()> leave;
 };
-
-// No window, no keyboard, no sound: see shell/headless.h.
-extern const Platform headlessPlatform;
-
-// Chooses the platform; called once, before startUp.
-void usePlatform(const Platform& platform);
-
-bool platformOpen();
-void platformWaitRetrace();
-void platformPresent(BITMAP* frame);
-uint32_t platformPollKeys();
-void platformPlaySample(const char* cue, SAMPLE* sample, int volume, int pan, int frequency,
-                        int loop);
-void platformShowPalette(const RGB* palette);
-bool platformBetweenFrames(bool gameInProgress);
-void platformLeaveGraphics();
-uint32_t platformPlaybackControls();
-void platformShowPlaybackLine(const PlaybackLine* line);
-void platformHoldMusic(bool held);
-
-// Called by main before start-up: what to save when the display goes away under the game
-// (the X server killed, its connection dropped). The window platform calls it from
-// whichever thread notices, says "driftwing: lost the display" and ends the process with
-// exit code 1.
-void platformOnDisplayLost(void (*save)());
-// The function given to platformOnDisplayLost, or null.
-void (*platformDisplayLostSave())();

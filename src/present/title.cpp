@@ -5,7 +5,7 @@
 
 #include "state/assets.h"
 #include "state/game_state.h"
-#include "world/sprites.h"
+#include "state/sprite_sheet.h"
 
 namespace {
 constexpr int bannerX = 200;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "state/requests.h"
 
 const char* const spriteSheetFile = "data/main.bmp";
 const char* const backdropFile = "data/back.bmp";
@@ -177,8 +177,8 @@ bool loadAssets() {
             return false;
         }
     }
-    // All three pictures are drawn in one palette; show the window in it.
-    platformShowPalette(spritePalette);
+    // All three pictures are drawn in one palette; the frame is shown in it.
+    frameRequests.palette = spritePalette;
     return true;
 }
 

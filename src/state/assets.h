@@ -27,7 +27,7 @@ extern SAMPLE* musicLoop;
 extern PALETTE spritePalette;  // filled by main.bmp, then back.bmp; selected after the loads
 extern PALETTE titlePalette;   // filled by main2.bmp
 
-// Called by initSession: loads the six files in order and selects spritePalette.
+// Called by initSession: loads the six files in order and asks for spritePalette to be shown.
 // On any failure every loaded asset is released again, the failing file is
 // remembered for failedAsset(), and false is returned.
 bool loadAssets();

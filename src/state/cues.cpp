@@ -1,8 +1,8 @@
 // cues.cpp -- the sound cue table: music at centre, shots well left, blasts a little right
 #include "state/cues.h"
 
-#include "platform/platform.h"
 #include "state/assets.h"
+#include "state/requests.h"
 
 namespace {
 const CueSound cueTable[] = {
@@ -16,7 +16,9 @@ const CueSound& cueSound(Cue cue) {
     return cueTable[static_cast<int>(cue)];
 }
 
+FrameRequests frameRequests;
+
 void playCue(Cue cue) {
-    const CueSound& c = cueSound(cue);
-    platformPlaySample(c.name, *c.sample, c.volume, c.pan, c.frequency, c.loop);
+    FrameRequests& r = frameRequests;
+    if (r.cueCount < FrameRequests::mostCues) r.cues[r.cueCount++] = cue;
 }

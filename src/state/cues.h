@@ -17,5 +17,5 @@ struct CueSound {
 // The parameters of a cue.
 const CueSound& cueSound(Cue cue);
 
-// Starts a cue through the platform layer (played in the game, recorded headless).
+// Called by the rules when a sound starts: the cue joins the frame's requests (state/requests.h).
 void playCue(Cue cue);

@@ -2,9 +2,9 @@
 #include "state/game_state.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "state/assets.h"
+#include "state/fields.h"
 #include "state/fnv.h"
 #include "state/cues.h"
 #include "state/level.h"
@@ -24,14 +24,14 @@ void resetExplosion(Explosion& e) {
 }  // namespace
 
 uint64_t gameStateDigest(const GameState& state) {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&state);
     uint64_t digest = stateDigestBasis;
-    for (size_t at = 0; at < sizeof state; at += sizeof(int32_t)) {
-        uint32_t field;
-        std::memcpy(&field, bytes + at, sizeof field);
+    auto add = [&digest](int32_t value) {
+        const uint32_t field = static_cast<uint32_t>(value);
         for (int shift = 0; shift < 32; shift += 8)
             digest = (digest ^ (field >> shift & 0xff)) * fnvPrime;
-    }
+    };
+    visitStateIntegers(gameStateFields, gameStateFieldCount,
+                       reinterpret_cast<const unsigned char*>(&state), add);
     return digest;
 }
 

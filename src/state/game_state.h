@@ -1,8 +1,8 @@
 // game_state.h -- the one record of everything that changes while Driftwing runs
 //
-// state/ holds that record, the level map, the assets and the sound cues: every other
-// part of the game includes it, and it includes only the platform's table (to show the
-// palette and start sounds) and the library.
+// state/ holds that record, the level map, the assets, the sound cues and what a frame asks
+// of the machine: every other part of the game includes it, and it includes nothing outside
+// state/ but the library.
 #pragma once
 
 #include <cstdint>
@@ -98,7 +98,7 @@ bool initSession();
 void resetGame();
 
 // Every field of a game state (`game` unless another is named) in one 64-bit number
-// (FNV-1a over the fields in order, each as 4 little-endian bytes): the same on every
+// (FNV-1a over the fields in order, state/fields.h, each as 4 little-endian bytes): the same on every
 // platform for the same game. Recordings note it so that a replay can show it came out
 // the same.
 uint64_t gameStateDigest(const GameState& state = game);

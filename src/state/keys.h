@@ -2,8 +2,6 @@
 // their names in key scripts and recordings
 #pragma once
 
-#include <allegro.h>
-
 #include <cstdint>
 #include <string_view>
 
@@ -17,14 +15,13 @@ enum GameKey : uint32_t {
     HeldS = 1u << 6,
 };
 
-// Each game key: its bit, its name in a key script, and the keyboard's key for it.
+// Each game key: its bit and its name in a key script. Which keyboard keys or pad buttons
+// hold it is the player's choice (config/key_bindings.h).
 struct GameKeyName {
     GameKey bit;
     std::string_view name;
-    int scancode;  // Allegro's KEY_ number
 };
 constexpr GameKeyName gameKeys[] = {
-    {HeldEsc, "ESC", KEY_ESC}, {HeldLeft, "LEFT", KEY_LEFT}, {HeldRight, "RIGHT", KEY_RIGHT},
-    {HeldUp, "UP", KEY_UP},    {HeldDown, "DOWN", KEY_DOWN}, {HeldSpace, "SPACE", KEY_SPACE},
-    {HeldS, "S", KEY_S},
+    {HeldEsc, "ESC"},   {HeldLeft, "LEFT"},   {HeldRight, "RIGHT"}, {HeldUp, "UP"},
+    {HeldDown, "DOWN"}, {HeldSpace, "SPACE"}, {HeldS, "S"},
 };

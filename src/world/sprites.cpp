@@ -1,16 +1,8 @@
-// sprites.cpp -- copying sprite-sheet regions into the frame, and running explosions
+// sprites.cpp -- the animation frames of ship, gunners and explosions, and running explosions
 #include "world/sprites.h"
-
-#include <allegro.h>
-
-#include "state/assets.h"
 
 namespace {
 constexpr int32_t callsPerExplosionFrame = 3;  // the frame advances when tick passes this
-}
-
-void drawSprite(const SpriteRegion& r, int32_t x, int32_t y) {
-    masked_blit(spriteSheet, backBuffer, r.x, r.y, x, y, r.width, r.height);
 }
 
 void drawShip(int32_t frame, int32_t x, int32_t y) {

@@ -32,8 +32,8 @@ start() {
 }
 
 "$GAME" --scale 9 2>"$TEST_TMP/usage" >/dev/null
-[ $? -eq 2 ] && grep -qx "usage: driftwing .*" "$TEST_TMP/usage" && [ "$(wc -l <"$TEST_TMP/usage")" -eq 1 ] ||
-    fail "an unknown option: not exit 2 with one usage line: $(cat "$TEST_TMP/usage")"
+[ $? -eq 2 ] && grep -qx "usage: driftwing .*" "$TEST_TMP/usage" && [ "$(wc -l <"$TEST_TMP/usage")" -eq 2 ] ||
+    fail "an unknown option: not exit 2 with the reason and the usage line: $(cat "$TEST_TMP/usage")"
 start_xvfb 1024x768x24 -br
 xwininfo -root -children | grep -q ' [0-9]*x[0-9]*+' && fail "a window opened for an unknown option"
 

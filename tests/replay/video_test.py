@@ -124,14 +124,15 @@ def main(replay, build):
     open(path("game.keys"), "w").write(draft.replace("0" * 16, digest))
     open(path("differs.keys"), "w").write(draft.replace("0" * 16, "%016x" % (int(digest, 16) ^ 1)))
 
-    shots = [10, 60, 101, 148, 149]
+    shots = [1, 10, 60, 101, 149, 150]
     shot_args = sum((["--shot", "%d:%s" % (n, path("%d.bmp" % n))] for n in shots), [])
     subprocess.run([replay] + shot_args + [path("game.keys")], cwd=build, check=True)
 
-    # The videos: (output, extra arguments, frames, r_frame_rate, first game frame, step).
-    made = [("game.mp4", [], FRAMES, "60/1", 0, 1),
-            ("game.webm", [], FRAMES, "60/1", 0, 1),
-            ("game.gif", [], FRAMES // 2, "30/1", 0, 2),
+    # The videos: (output, extra arguments, frames, r_frame_rate, first game frame, step):
+    # video frame k is game frame first + k * step, the whole game's from frame 1.
+    made = [("game.mp4", [], FRAMES, "60/1", 1, 1),
+            ("game.webm", [], FRAMES, "60/1", 1, 1),
+            ("game.gif", [], FRAMES // 2, "30/1", 1, 2),
             ("clip.mp4", ["--from", "1", "--to", "2"], 60, "60/1", 60, 1)]
     for name, extra, count, rate, first, step in made:
         result = run([replay, "--video", path(name), "--scale", str(SCALE)] + extra + [path("game.keys")],
@@ -165,19 +166,20 @@ def main(replay, build):
             failures.append("%s: %d samples of sound" % (name, len(left)))
             continue
         side = [a - b for a, b in zip(left, right)]
-        at = SHOT_FRAME * 800
+        at = (SHOT_FRAME - 1) * 800
         lag, score = best_lag(side, pattern, at, 240)
         if abs(lag - at) > ONSET_TOLERANCE or score < 0.95:
             failures.append("%s: the shot starts at sample %d (correlation %.2f), not %d"
                             % (name, lag, score, at))
-    # The clip's music is the whole video's from one second in.
+    # The clip's music is the whole video's from its first frame, game frame 60, on.
     whole = decoded_sound(path("game.mp4"))
     clip = decoded_sound(path("clip.mp4"))
     music = [a + b for a, b in zip(*clip)][4800:7200]
-    lag, score = best_lag([a + b for a, b in zip(*whole)], music, 48000 + 4800, 240)
-    if abs(lag - 48000 - 4800) > ONSET_TOLERANCE or score < 0.9:
+    start = 59 * 800
+    lag, score = best_lag([a + b for a, b in zip(*whole)], music, start + 4800, 240)
+    if abs(lag - start - 4800) > ONSET_TOLERANCE or score < 0.9:
         failures.append("clip.mp4: its sound is the whole game's from sample %d (correlation %.2f), "
-                        "not 48000" % (lag - 4800, score))
+                        "not %d" % (lag - 4800, score, start))
 
     # Refused: (arguments, PATH, exit code, what standard error says). Nothing is left in
     # the folder but what was there.
@@ -187,7 +189,7 @@ def main(replay, build):
         (["--video", path("a.avi"), path("game.keys")], None, 2, "--video makes .mp4, .webm or .gif files"),
         (["--video", path("a.mp4"), "--from", "3", "--to", "2", path("game.keys")], None, 2,
          "--from must come before --to"),
-        (["--video", path("a.mp4"), "--from", "2.5", path("game.keys")], None, 2, "--from 2.500 s is past the end"),
+        (["--video", path("a.mp4"), "--from", "2.6", path("game.keys")], None, 2, "--from 2.600 s is past the end"),
         (["--video", path("no/a.mp4"), path("game.keys")], None, 2, "cannot write the video"),
         (["--video", path("a.webm"), path("differs.keys")], None, 1, "this recording played out differently"),
         (["--video", path("a.mp4"), path("game.keys")], no_ffmpeg, 1,
@@ -206,16 +208,16 @@ def main(replay, build):
             for name in left:
                 os.remove(path(name))
 
-    # Stopped while encoding: once ffmpeg has the unfinished video open, a SIGTERM ends
-    # the runner and takes every unfinished file with it.
+    # Stopped while encoding: once ffmpeg is at work on the unfinished video, a SIGTERM
+    # ends the runner the normal way and takes every unfinished file with it.
     stopped = subprocess.Popen([replay, "--video", path("b.mp4"), path("game.keys")], cwd=build,
                                stderr=subprocess.DEVNULL)
-    while stopped.poll() is None and not os.path.exists(path(".b.mp4.part.mp4")):
+    while stopped.poll() is None and not os.path.exists(path(".b.mp4.part.log")):
         time.sleep(0.01)
     stopped.send_signal(signal.SIGTERM)
     stopped.wait()
     left = sorted(set(os.listdir(folder)) - set(before))
-    if stopped.returncode != -signal.SIGTERM or left:
+    if stopped.returncode != 128 + signal.SIGTERM or left:
         failures.append("stopped by SIGTERM: exit %d, left %s" % (stopped.returncode, left))
 
     for failure in failures:

@@ -8,11 +8,11 @@
 #include <cstring>
 #include <filesystem>
 
-#include "shell/frame.h"
-#include "platform/headless.h"
+#include "spine/frame.h"
 #include "state/assets.h"
 #include "state/fnv.h"
 #include "state/game_state.h"
+#include "state/keys.h"
 #include "unit/session.h"
 
 namespace fs = std::filesystem;
@@ -51,10 +51,9 @@ TEST_F(Session, TenThousandFramesOfPlayAllocateNothingAndPlayTheSameGame) {
     int games = 0, firstAllocatingFrame = 0;
     uint64_t h = stateDigestBasis;
     for (int frame = 1; frame <= 10000; ++frame) {
-        setHeadlessKeys(keysOfFrame(frame));
         const int32_t mode = game.gameMode;
         const long before = allocationsSoFar();
-        ASSERT_FALSE(runFrame());
+        ASSERT_FALSE(runFrame(keysOfFrame(frame)));
         if (!firstAllocatingFrame && allocationsSoFar() != before) firstAllocatingFrame = frame;
         games += mode == Title && game.gameMode == Playing;
         digest(h, &game, sizeof game);
@@ -68,14 +67,14 @@ TEST_F(Session, TenThousandFramesOfPlayAllocateNothingAndPlayTheSameGame) {
 // Start-up and shutdown give back every block they take, and so does a start-up
 // that stops at a missing picture after loading the two before it.
 TEST_F(Session, ShutdownAndAFailedStartUpKeepNothing) {
-    shutdownAssets();
+    shutdownSession();
     ASSERT_EQ(startFreshSession(), 0);
     runFrames(100, HeldS | HeldSpace);
-    shutdownAssets();
+    shutdownSession();
     const long live = liveAllocations();
     ASSERT_EQ(startFreshSession(), 0);
     runFrames(100, HeldS | HeldSpace);
-    shutdownAssets();
+    shutdownSession();
     EXPECT_EQ(liveAllocations(), live) << "blocks kept by a session";
 
     const fs::path home = fs::current_path(),

@@ -1,6 +1,6 @@
 // key_bindings_test.cpp -- a [keys] section read: the keys a player chose, and for each line
 // that cannot be used the one message naming it, that action keeping its default
-#include "platform/key_bindings.h"
+#include "config/key_bindings.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>
@@ -23,7 +23,8 @@ const Row rows[] = {
     {"[keys]\nfire = SPACE SPACE\n", "", ""},
     {"[keys]\njump = A\n", "",
      "line 2: 'jump' is no action (left, right, up, down, fire, start, pause, quit, fullscreen, "
-     "mute, screenshot)\n"},
+     "mute, screenshot, quieter, louder)\n"},
+    {"[keys]\nfire = OPENBRACE\n", "", "line 2: OPENBRACE is quieter's key too; fire keeps SPACE\n"},
     {"[keys]\nleft = Q Z\nleft = B\n", "left = Q Z\n",
      "line 3: left is set again on line 2; that one stands\n"},
     {"[keys]\nleft = CTRL\n", "", "line 2: 'CTRL' is no key name; left keeps LEFT\n"},

@@ -1,14 +1,14 @@
 // pad_test.cpp -- a pad's stick and buttons as the game's keys: which button does what,
 // the [pad] settings that choose it, and a game played with the pad alone
-#include "platform/pad.h"
+#include "config/pad.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/options.h"
-#include "platform/settings_file.h"
+#include "config/settings.h"
+#include "config/settings_file.h"
 #include "state/game_state.h"
 #include "state/keys.h"
 #include "unit/session.h"
@@ -82,10 +82,11 @@ TEST(Pad, SettingsChooseTheButtonsAndSayWhatTheyCannotUse) {
         {"[pad]\nstart = 02\n", 1, 2, 8, "", "line 2: start = '02'"},
         {"[pad]\nstart = +2\nfire = x\n", 1, 2, 8, "", "line 3: fire = 'x'"},
         {"[pad]\nfire =\n", 1, 2, 8, "", "line 2: fire = '' is not"},
+        {"[pad]\nfire = 3\nFIRE = 4\n", 3, 2, 8, "", "line 3: fire is set again; line 2 stands"},
     };
     for (const Row& r : rows) {
         testing::internal::CaptureStderr();
-        const PadChoice choice = padChoiceOf(settingsOfText(r.text), "p.cfg");
+        const PadChoice choice = settingsOf(settingsOfText(r.text), "p.cfg").pad;
         const std::string said = testing::internal::GetCapturedStderr();
         EXPECT_EQ(choice.fire, r.fire) << r.text;
         EXPECT_EQ(choice.start, r.start) << r.text;

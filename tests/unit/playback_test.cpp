@@ -1,6 +1,6 @@
 // playback_test.cpp -- a recording watched with seeks, steps back and jumps: every picture
 // the one the game drew at that frame, nothing allocated, and a changed game caught on the way
-#include "shell/playback.h"
+#include "recordings/playback.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>
@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "platform/headless.h"
-#include "platform/platform.h"
-#include "shell/frame.h"
-#include "shell/key_script.h"
+#include "recordings/key_script.h"
+#include "spine/frame.h"
+#include "spine/machine.h"
 #include "state/assets.h"
 #include "state/fnv.h"
 #include "state/game_state.h"
+#include "state/keys.h"
 #include "unit/session.h"
 
 namespace {
@@ -51,8 +52,7 @@ Recorded record(int64_t differentFrame = -1) {
     std::string text(recordingHeader);
     EXPECT_EQ(startFreshSession(), 0);
     for (int64_t frame = 1; frame <= length; ++frame) {
-        setHeadlessKeys(keysOf(frame));
-        runFrame();
+        runFrame(keysOf(frame));
         r.pictures.push_back(pictureHash());
         char names[32];
         writeKeyNames(keysOf(frame), names);
@@ -70,11 +70,11 @@ Recorded record(int64_t differentFrame = -1) {
     return r;
 }
 
-void watch(const Recorded& r, const Platform& real = headlessPlatform) {
+void watch(const Recorded& r, const Platform& machineToUse = headlessPlatform) {
     std::string why;
     ASSERT_EQ(startFreshSession(), 0);
     ASSERT_TRUE(loadPlayback(r.path, why)) << why;
-    usePlatform(playbackPlatform(real));
+    useMachine(machineToUse);
     ASSERT_TRUE(startPlayback());
 }
 
@@ -87,7 +87,7 @@ struct Tick {
     int effects;  // shots and blasts started so far
 };
 struct Watcher {
-    std::vector<uint32_t> asked;
+    std::vector<int> asked;  // a key a tick (0: none), then Escape
     size_t at = 0;
     bool musicHeld = false;
     int effects = 0;
@@ -96,24 +96,32 @@ struct Watcher {
 
 const Platform scripted = {
     headlessPlatform.open,
-    headlessPlatform.waitRetrace,
-    headlessPlatform.present,
-    +[] { return watcher.at < watcher.asked.size() ? 0u : uint32_t{HeldEsc}; },
-    +[](const char*, SAMPLE*, int, int, int, int loop) { watcher.effects += !loop; },
+    headlessPlatform.pace,
     headlessPlatform.showPalette,
-    headlessPlatform.betweenFrames,
-    headlessPlatform.leaveGraphics,
-    +[] { return watcher.asked[watcher.at++]; },
-    +[](const PlaybackLine* line) {
-        watcher.ticks.push_back({playbackFrame(), line ? line->speedQuarters : 0,
-                                 line && line->paused, watcher.musicHeld, watcher.effects});
+    +[](BITMAP*, BITMAP*) {
+        if (watcher.at == 0) return;  // the first picture, before any tick
+        watcher.ticks.push_back({playbackFrame(), playbackLine().speedQuarters,
+                                 playbackLine().paused, watcher.musicHeld, watcher.effects});
     },
+    +[](InputEvent* events, int) {
+        const int key = watcher.at < watcher.asked.size() ? watcher.asked[watcher.at] : KEY_ESC;
+        ++watcher.at;
+        events[0] = {InputEvent::KeyDown, false, static_cast<uint16_t>(key)};
+        events[1] = {InputEvent::KeyUp, false, static_cast<uint16_t>(key)};
+        return key ? 2 : 0;
+    },
+    headlessPlatform.readPad,
+    +[](SAMPLE*, int, int, int, bool loop) { watcher.effects += !loop; },
+    headlessPlatform.setLoudness,
     +[](bool held) { watcher.musicHeld = held; },
+    headlessPlatform.setFullscreen,
+    headlessPlatform.screenNow,
+    headlessPlatform.leave,
 };
 
 int verdict() {
     stopPlayback();
-    usePlatform(headlessPlatform);
+    useMachine(headlessPlatform);
     testing::internal::CaptureStderr();
     const int v = finishPlayback();
     testing::internal::GetCapturedStderr();
@@ -184,23 +192,24 @@ TEST(Playback, AChangedGameEndsWhenPlayPassesTheFrame) {
 // pause stops the game. Each row's controls come one a tick, then QUIET ticks without.
 TEST(Playback, SpeedsAndPauseSetHowFastTheGameGoesAndWhatIsHeard) {
     const Recorded r = record();
+    constexpr int slower = KEY_MINUS, faster = KEY_EQUALS;
     struct Row {
         const char* what;
-        std::vector<uint32_t> asked;
+        std::vector<int> asked;
         int quiet;
         int speedQuarters, frames;  // the line's speed at the end; frames played while quiet
         bool paused, musicHeld, effects;
     };
     const Row rows[] = {
         {"x1", {}, 24, 4, 24, false, false, true},
-        {"x1/2", {Slower}, 48, 2, 24, false, true, true},
-        {"x1/4, the slowest", {Slower, Slower, Slower}, 96, 1, 24, false, true, true},
-        {"x2", {Faster}, 12, 8, 24, false, true, true},
-        {"x4: no shots or blasts", {Faster, Faster}, 6, 16, 24, false, true, false},
-        {"x8, the fastest", {Faster, Faster, Faster, Faster, Faster}, 3, 32, 24, false, true,
+        {"x1/2", {slower}, 48, 2, 24, false, true, true},
+        {"x1/4, the slowest", {slower, slower, slower}, 96, 1, 24, false, true, true},
+        {"x2", {faster}, 12, 8, 24, false, true, true},
+        {"x4: no shots or blasts", {faster, faster}, 6, 16, 24, false, true, false},
+        {"x8, the fastest", {faster, faster, faster, faster, faster}, 3, 32, 24, false, true,
          false},
-        {"paused", {PlayOrPause}, 24, 4, 0, true, true, false},
-        {"paused and on", {PlayOrPause, PlayOrPause}, 24, 4, 24, false, false, true},
+        {"paused", {KEY_P}, 24, 4, 0, true, true, false},
+        {"paused and on", {KEY_P, KEY_SPACE}, 24, 4, 24, false, false, true},
     };
     for (const Row& row : rows) {
         watcher = Watcher{};

@@ -1,6 +1,6 @@
 // recording_test.cpp -- a game recorded by the shell's recorder: what its file holds, and the
 // same game played back from it; a changed one says where it went differently
-#include "shell/recording.h"
+#include "recordings/recorder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,12 +10,13 @@
 #include <sstream>
 #include <string>
 
-#include "shell/frame.h"
 #include "platform/headless.h"
-#include "shell/key_script.h"
-#include "shell/playback.h"
-#include "platform/platform.h"
+#include "recordings/key_script.h"
+#include "recordings/playback.h"
+#include "spine/frame.h"
+#include "spine/machine.h"
 #include "state/game_state.h"
+#include "state/keys.h"
 #include "unit/session.h"
 
 namespace {
@@ -34,11 +35,9 @@ int playBack(const std::string& path) {
         ADD_FAILURE() << why;
         return -1;
     }
-    usePlatform(playbackPlatform(headlessPlatform));
     EXPECT_TRUE(startPlayback());
     runPlaybackLoop();
     stopPlayback();
-    usePlatform(headlessPlatform);
     testing::internal::CaptureStderr();
     const int verdict = finishPlayback();
     testing::internal::GetCapturedStderr();
@@ -51,14 +50,15 @@ TEST_F(Session, ARecordingNotesTheStateAndPlaysBackAsTheSameGame) {
     std::string why;
     ASSERT_TRUE(startRecording(path, true, why)) << why;
     publishRecording();
-    usePlatform(recordingPlatform(headlessPlatform));
+    const LoopHooks hooks = recordingHooks();
     for (int frame = 1; frame <= 1900; ++frame) {
-        setHeadlessKeys(frame % 97 < 40 ? HeldS | HeldSpace : frame % 7 ? uint32_t{HeldLeft} : 0u);
-        ASSERT_FALSE(runFrame() || platformBetweenFrames(game.gameMode == Playing));
+        const uint32_t keys = frame % 97 < 40 ? HeldS | HeldSpace : frame % 7 ? uint32_t{HeldLeft} : 0u;
+        hooks.keysOfFrame(keys);
+        ASSERT_FALSE(runFrame(keys));
+        hooks.frameEnded();
     }
     const uint64_t end = gameStateDigest();
     finishRecording();
-    usePlatform(headlessPlatform);
 
     const KeyScript recorded = parseKeyScript(text(path));
     ASSERT_TRUE(recorded.ok() && recorded.ended);

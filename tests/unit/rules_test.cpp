@@ -9,10 +9,13 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
-#include "platform/key_latch.h"
-#include "state/keys.h"
+#include "platform/headless.h"
 #include "platform/pacer.h"
+#include "spine/input.h"
+#include "spine/machine.h"
+#include "state/keys.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 #include "state/level.h"
@@ -139,9 +142,57 @@ TEST(Recording, TheStateDigestCoversEveryField) {
     EXPECT_EQ(digests.size(), sizeof game / sizeof(int32_t) + 1);
 }
 
-TEST(Keys, ATapBetweenTwoFramesIsDownInExactlyOneFrame) {
-    KeyLatch latch;
-    latch.press(HeldSpace);
-    EXPECT_EQ(latch.take(HeldLeft), HeldLeft | HeldSpace);
-    EXPECT_EQ(latch.take(HeldLeft), HeldLeft);
+// The machine's key events of one frame, and what the frame takes of them: a tap within a
+// frame is down in it once, a key held stays down, a window action is asked once a press.
+namespace {
+std::vector<InputEvent> pending;
+const Platform eventsOnly = {
+    headlessPlatform.open,        headlessPlatform.pace,
+    headlessPlatform.showPalette, headlessPlatform.present,
+    +[](InputEvent* events, int room) {
+        const int n = std::min<int>(room, static_cast<int>(pending.size()));
+        std::copy(pending.begin(), pending.begin() + n, events);
+        pending.erase(pending.begin(), pending.begin() + n);
+        return n;
+    },
+    headlessPlatform.readPad,     headlessPlatform.playSample,
+    headlessPlatform.setLoudness, headlessPlatform.holdMusic,
+    headlessPlatform.setFullscreen, headlessPlatform.screenNow,
+    headlessPlatform.leave,
+};
+InputEvent down(int key, bool alt = false) { return {InputEvent::KeyDown, alt, uint16_t(key)}; }
+InputEvent up(int key) { return {InputEvent::KeyUp, false, uint16_t(key)}; }
+}  // namespace
+
+TEST(Input, ATapWithinAFrameIsDownOnceAndEveryPressAsksOnce) {
+    struct Row {
+        const char* what;
+        std::vector<InputEvent> events;
+        uint32_t keys, thenKeys;     // this frame's game keys, and the next frame's
+        std::vector<int> actions;    // this frame's
+    };
+    const Row rows[] = {
+        {"a tap", {down(KEY_SPACE), up(KEY_SPACE)}, HeldSpace, 0, {}},
+        {"held", {down(KEY_LEFT)}, HeldLeft, HeldLeft, {}},
+        {"let go", {up(KEY_LEFT)}, 0, 0, {}},
+        {"two F12", {down(KEY_F12), up(KEY_F12), down(KEY_F12)}, 0, 0, {ActScreenshot, ActScreenshot}},
+        {"Alt+Enter", {down(KEY_ENTER, true)}, 0, 0, {ActFullscreen}},
+        {"Enter", {down(KEY_ENTER)}, 0, 0, {}},
+        {"[ ] M P", {down(KEY_OPENBRACE), down(KEY_CLOSEBRACE), down(KEY_M), down(KEY_P)}, 0, 0,
+         {ActQuieter, ActLouder, ActMute, ActPause}},
+        {"the focus lost", {down(KEY_UP), {InputEvent::FocusLost}}, HeldUp, 0, {ActFocusLost}},
+        {"the close button", {{InputEvent::Close}}, 0, 0, {ActCloseWindow}},
+    };
+    useMachine(eventsOnly);
+    useControls(defaultKeyBindings(), PadChoice{});
+    for (const Row& r : rows) {
+        pending = r.events;
+        const FrameInput in = takeInput();
+        EXPECT_EQ(in.gameKeys, r.keys) << r.what;
+        EXPECT_EQ(std::vector<int>(in.actions, in.actions + in.actionCount), r.actions) << r.what;
+        EXPECT_EQ(takeInput().gameKeys, r.thenKeys) << r.what;
+        for (int k = 0; k < KEY_MAX; ++k) pending.push_back(up(k));
+        takeInput();
+    }
+    useMachine(headlessPlatform);
 }

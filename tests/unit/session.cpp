@@ -12,9 +12,10 @@
 #include <cstddef>
 #include <cstring>
 
-#include "shell/frame.h"
 #include "platform/headless.h"
-#include "platform/platform.h"
+#include "spine/frame.h"
+#include "spine/loop.h"
+#include "spine/machine.h"
 #include "state/assets.h"
 #include "state/game_state.h"
 
@@ -78,8 +79,9 @@ namespace {
 // The library, once per test binary, for memory bitmaps only.
 class HeadlessLibrary : public ::testing::Environment {
     void SetUp() override {
-        usePlatform(headlessPlatform);
-        ASSERT_TRUE(platformOpen());
+        useMachine(headlessPlatform);
+        ASSERT_TRUE(machine().open.call(frameScreen()));
+        ASSERT_TRUE(startLoop(DisplayChoice{}, SoundChoice{}));
     }
 };
 const ::testing::Environment* const library =
@@ -87,16 +89,15 @@ const ::testing::Environment* const library =
 }  // namespace
 
 int startFreshSession() {
-    if (backBuffer) shutdownAssets();
+    if (backBuffer) shutdownSession();
+    useMachine(headlessPlatform);
     std::memset(&game, 0, sizeof game);
-    setHeadlessKeys(0);
     return startSession();
 }
 
 bool runFrames(int frames, uint32_t heldKeys) {
-    setHeadlessKeys(heldKeys);
     for (int i = 0; i < frames; ++i) {
-        if (runFrame()) return true;
+        if (runFrame(heldKeys)) return true;
     }
     return false;
 }

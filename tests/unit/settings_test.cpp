@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/settings_file.h"
+#include "config/settings_file.h"
 
 namespace {
 struct Edit {
@@ -23,6 +23,8 @@ const Edit edits[] = {
      "\xef\xbb\xbf[Display]\nSCALE =2  \nfullscreen = no\n[pad]\n"},
     {"scale = 5\n[display]\nscale = 7\nscale = 8\n",
      "scale = 5\n[display]\nscale = 2\nscale = 8\nfullscreen = no\n"},
+    {"[keys]\r\nleft = a\r\n",
+     "[keys]\r\nleft = a\r\n\r\n[display]\r\nscale = 2\r\nfullscreen = no\r\n"},
 };
 
 TEST(SettingsFile, SetsTheDisplayKeysAndKeepsTheRest) {
@@ -45,6 +47,8 @@ TEST(SettingsFile, SavedThroughALinkItStaysALink) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "real.cfg") << "[display]\nscale = 1\n";
+    std::filesystem::permissions(folder / "real.cfg", std::filesystem::perms::owner_read |
+                                                          std::filesystem::perms::owner_write);
     std::filesystem::create_symlink("real.cfg", folder / "settings.cfg");
     std::string problem;
     ASSERT_TRUE(writeSettingsFile((folder / "settings.cfg").string(), "new\n", problem));
@@ -52,6 +56,8 @@ TEST(SettingsFile, SavedThroughALinkItStaysALink) {
     std::ostringstream text;
     text << std::ifstream(folder / "real.cfg").rdbuf();
     EXPECT_EQ(text.str(), "new\n");
+    EXPECT_EQ(std::filesystem::status(folder / "real.cfg").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
     std::filesystem::remove_all(folder);
 }

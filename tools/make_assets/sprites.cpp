@@ -8,7 +8,7 @@
 #include "draw_kit.h"
 #include "lettering.h"
 #include "palette.h"
-#include "world/sprites.h"
+#include "state/sprite_sheet.h"
 
 namespace art {
 namespace {

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "platform/picture.h"
+
 namespace {
 constexpr int colourBits = 8;  // LZW's minimum code size: 256 colours
 constexpr int clearCode = 1 << colourBits;
@@ -11,27 +13,26 @@ constexpr int largestCodes = 4096;    // 12-bit codes at most
 constexpr uint32_t tableSize = 8192;  // twice the codes, so probes stay short
 }  // namespace
 
-GifWriter::GifWriter(std::FILE* out, int width, int height, const RGB* palette)
+GifWriter::GifWriter(NewFile& out, int width, int height, const RGB* palette)
     : out_(out), width_(width), height_(height), keys_(tableSize), codes_(tableSize) {
-    std::fwrite("GIF89a", 1, 6, out_);
+    bytes_.reserve(bufferSize);
+    putBytes("GIF89a", 6);
     putWord(width);
     putWord(height);
     put(0xF7);  // a global table of 2^8 colours, 8 bits a primary
     put(0);     // background colour
     put(0);     // square pixels
-    for (int i = 0; i < 256; ++i) {
-        put(static_cast<uint8_t>(_rgb_scale_6[palette[i].r]));
-        put(static_cast<uint8_t>(_rgb_scale_6[palette[i].g]));
-        put(static_cast<uint8_t>(_rgb_scale_6[palette[i].b]));
-    }
+    Rgb24 colours[256];
+    coloursOf(palette, colours);
+    putBytes(colours, sizeof colours);
     static const uint8_t loopForEver[] = {0x21, 0xFF, 11,  'N', 'E', 'T', 'S', 'C', 'A', 'P',
                                           'E',  '2',  '.', '0', 3,   1,   0,   0,   0};
-    std::fwrite(loopForEver, 1, sizeof loopForEver, out_);
+    putBytes(loopForEver, sizeof loopForEver);
 }
 
 void GifWriter::addFrame(const uint8_t* pixels, int delay) {
     static const uint8_t control[] = {0x21, 0xF9, 4, 0x04};  // keep the frame, no transparency
-    std::fwrite(control, 1, sizeof control, out_);
+    putBytes(control, sizeof control);
     putWord(delay);
     put(0);  // transparent index (unused)
     put(0);
@@ -48,10 +49,24 @@ void GifWriter::addFrame(const uint8_t* pixels, int delay) {
 
 bool GifWriter::finish() {
     put(0x3B);
-    return std::fflush(out_) == 0 && !std::ferror(out_);
+    return writeOut();
 }
 
-void GifWriter::put(uint8_t byte) { std::fputc(byte, out_); }
+bool GifWriter::writeOut() {
+    const bool ok = out_.write(bytes_.data(), bytes_.size());
+    bytes_.clear();
+    return ok;
+}
+
+void GifWriter::put(uint8_t byte) {
+    bytes_.push_back(byte);
+    if (bytes_.size() >= bufferSize) writeOut();
+}
+
+void GifWriter::putBytes(const void* data, size_t size) {
+    const auto* at = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < size; ++i) put(at[i]);
+}
 
 void GifWriter::putWord(int value) {
     put(static_cast<uint8_t>(value & 0xFF));
@@ -72,7 +87,7 @@ void GifWriter::putCode(int code) {
 void GifWriter::flushBlock() {
     if (blockLength_ == 0) return;
     put(static_cast<uint8_t>(blockLength_));
-    std::fwrite(block_, 1, blockLength_, out_);
+    putBytes(block_, static_cast<size_t>(blockLength_));
     blockLength_ = 0;
 }
 

@@ -7,30 +7,35 @@
 #include <allegro.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
+
+#include "system/io.h"
 
 class GifWriter {
 public:
     // Writes the header to `out` (not owned): a width x height screen, the colours of
-    // `palette` (0..63 a channel, scaled to 0..255 as save_bmp does), looping for ever.
-    GifWriter(std::FILE* out, int width, int height, const RGB* palette);
+    // `palette` (widened as every picture of the game is, platform/picture.h), looping for ever.
+    GifWriter(NewFile& out, int width, int height, const RGB* palette);
 
     // One frame of width x height palette indices, row by row, shown for `delay`
     // hundredths of a second.
     void addFrame(const uint8_t* pixels, int delay);
 
-    // Writes the trailer. True when every byte so far reached the stream.
+    // Writes the trailer. True when every byte so far reached the file.
     bool finish();
 
 private:
     void put(uint8_t byte);
+    void putBytes(const void* data, size_t size);
+    bool writeOut();
     void putWord(int value);
     void putCode(int code);
     void flushBlock();
     void compress(const uint8_t* pixels, size_t count);
 
-    std::FILE* out_;
+    static constexpr size_t bufferSize = 1 << 16;
+    NewFile& out_;
+    std::vector<uint8_t> bytes_;  // written out a buffer at a time
     int width_, height_;
     // The LZW dictionary: an open-addressed table of (prefix code << 8 | byte) + 1 keys.
     std::vector<uint32_t> keys_;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "system/io.h"
+
 namespace {
 constexpr int64_t chunkSamples = mixSamplesPerFrame * 6;  // a tenth of a second at a time
 constexpr int64_t fullScale = 255 * 255;                  // volume times pan weight
@@ -51,8 +53,7 @@ bool mixVoice(const Voice& v, int64_t from, int64_t count, int64_t* mix) {
 }
 }  // namespace
 
-bool writeMix(const std::vector<SoundStart>& starts, int64_t fromFrame, int64_t toFrame,
-              std::FILE* out) {
+int writeMix(const std::vector<SoundStart>& starts, int64_t fromFrame, int64_t toFrame, int fd) {
     std::vector<Voice> voices;
     std::vector<int64_t> mix(chunkSamples * 2);
     std::vector<int16_t> pcm(chunkSamples * 2);
@@ -79,8 +80,7 @@ bool writeMix(const std::vector<SoundStart>& starts, int64_t fromFrame, int64_t 
             pcm[k] = static_cast<int16_t>(std::clamp<int64_t>(value, -32768, 32767));
         }
         // The PCM goes out little-endian, as every machine the game is built for keeps it.
-        if (std::fwrite(pcm.data(), sizeof(int16_t) * 2, count, out) != static_cast<size_t>(count))
-            return false;
+        if (const int error = writeAll(fd, pcm.data(), sizeof(int16_t) * 2 * count)) return error;
     }
-    return true;
+    return 0;
 }

@@ -9,7 +9,6 @@
 #include <allegro.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 constexpr int mixRate = 48000;
@@ -26,8 +25,7 @@ struct SoundStart {
 };
 
 // Called by the video maker before the pictures are encoded: writes the sound of frames
-// [fromFrame, toFrame) to `out` as interleaved little-endian s16 stereo at mixRate,
+// [fromFrame, toFrame) to the file FD as interleaved little-endian s16 stereo at mixRate,
 // sounds started before fromFrame heard from where they have got to (the music at its
-// offset into the loop). False when a write failed.
-bool writeMix(const std::vector<SoundStart>& starts, int64_t fromFrame, int64_t toFrame,
-              std::FILE* out);
+// offset into the loop). 0, or the errno of the write that failed.
+int writeMix(const std::vector<SoundStart>& starts, int64_t fromFrame, int64_t toFrame, int fd);

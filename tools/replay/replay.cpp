@@ -11,17 +11,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/headless.h"
-#include "platform/platform.h"
-#include "shell/frame.h"
-#include "shell/key_script.h"
-#include "shell/recording.h"
+#include "recordings/checker.h"
+#include "recordings/script_player.h"
+#include "spine/frame.h"
+#include "spine/machine.h"
+#include "state/cues.h"
+#include "state/requests.h"
 #include "state/assets.h"
+#include "system/signals.h"
+#include "system/text.h"
 #include "trace.h"
 #include "video.h"
 
@@ -34,7 +38,7 @@ constexpr int exitBadInput = 2;
 const char* const usage =
     "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... [--verify] "
     "SCRIPT|-\n"
-    "       driftwing-replay [--data DIR] --video OUT [--scale N] [--from SECONDS] "
+    "       driftwing-replay [--data DIR] --video OUT [--force] [--scale N] [--from SECONDS] "
     "[--to SECONDS] SCRIPT|-\n";
 
 const char* const help =
@@ -47,8 +51,10 @@ const char* const help =
     "                    OUT.gif (no sound, the game's own colours); needs ffmpeg but for\n"
     "                    GIF. A recording that does not verify is refused. MP4 and WebM\n"
     "                    hold every frame at 60 a second (video frame i is game frame\n"
-    "                    FROM + i); a GIF holds game frames FROM, FROM + 2, FROM + 4, ...\n"
+    "                    FROM + i, FROM the frame at --from, else 1); a GIF holds game\n"
+    "                    frames FROM, FROM + 2, FROM + 4, ...\n"
     "                    at 30 a second (delays of 3, 3, 4 hundredths in turn)\n"
+    "  --force           write over an existing OUT\n"
     "  --scale N         each game pixel as N x N video pixels, 1 to 8 (default 2)\n"
     "  --from SECONDS    the clip starts at this time of the recording (default 0)\n"
     "  --to SECONDS      and ends before this one (default: the recording's end)\n";
@@ -136,7 +142,7 @@ int readVideoOption(const std::string& arg, const std::string& value, Options& o
         v.path = absolutePath(value);
         v.format = videoFormatOf(value);
         if (v.format == VideoFormat::None)
-            return refuse("--video makes .mp4, .webm or .gif files, not '" + quoted(value) + "'");
+            return refuse("--video makes .mp4, .webm or .gif files, not '" + safeText(value) + "'");
         options.video = true;
         return 0;
     }
@@ -144,13 +150,13 @@ int readVideoOption(const std::string& arg, const std::string& value, Options& o
         int64_t scale = 0;
         if (!readFrameNumber(value, scale) || scale < smallestVideoScale ||
             scale > largestVideoScale)
-            return refuse("--scale takes a whole number from 1 to 8, not '" + quoted(value) + "'");
+            return refuse("--scale takes a whole number from 1 to 8, not '" + safeText(value) + "'");
         v.scale = static_cast<int>(scale);
     } else if (arg == "--from" || arg == "--to") {
         int64_t frame = 0;
         if (!readSeconds(value, frame))
             return refuse(arg + " takes a time in seconds such as 12 or 1.5, not '" +
-                          quoted(value) + "'");
+                          safeText(value) + "'");
         (arg == "--from" ? v.fromFrame : v.toFrame) = frame;
     } else {
         return -1;
@@ -163,12 +169,13 @@ int readVideoOption(const std::string& arg, const std::string& value, Options& o
 int readOptions(int argc, char** argv, Options& options) {
     bool sawScript = false;
     bool optionsEnded = false;
+    std::set<std::string> given;  // the options that take a value once
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool isOption = !optionsEnded && arg.size() > 1 && arg[0] == '-';
         if (!isOption) {
             if (sawScript)
-                return refuse("more than one script given: '" + quoted(arg) + "'\n" + usage);
+                return refuse("more than one script given: '" + safeText(arg) + "'\n" + usage);
             options.scriptPath = arg;
             sawScript = true;
             continue;
@@ -177,8 +184,9 @@ int readOptions(int argc, char** argv, Options& options) {
             optionsEnded = true;
             continue;
         }
-        if (arg == "--verify") {
-            options.verify = true;
+        if (arg == "--verify" || arg == "--force") {
+            (arg == "--verify" ? options.verify : options.videoOptions.overwrite) = true;
+            options.clipOptions |= arg == "--force";
             continue;
         }
         if (arg == "--help") {
@@ -188,8 +196,10 @@ int readOptions(int argc, char** argv, Options& options) {
         }
         bool takesValue = arg == "--data" || arg == "--trace" || arg == "--shot" ||
                           arg == "--video" || arg == "--scale" || arg == "--from" || arg == "--to";
-        if (!takesValue) return refuse("unknown option '" + quoted(arg) + "'\n" + usage);
+        if (!takesValue) return refuse("unknown option '" + safeText(arg) + "'\n" + usage);
         if (i + 1 >= argc) return refuse("option " + arg + " needs a value\n" + usage);
+        if (arg != "--shot" && !given.insert(arg).second)
+            return refuse("option " + arg + " is given twice\n" + usage);
         std::string value = argv[++i];
         if (int refused = readVideoOption(arg, value, options); refused >= 0) {
             if (refused > 0) return refused;
@@ -202,7 +212,7 @@ int readOptions(int argc, char** argv, Options& options) {
             Shot shot{};
             if (colon == std::string::npos || colon + 1 == value.size() ||
                 !readFrameNumber(value.substr(0, colon), shot.frame))
-                return refuse("--shot takes N:FILE with a frame number N, not '" + quoted(value) +
+                return refuse("--shot takes N:FILE with a frame number N, not '" + safeText(value) +
                               "'");
             shot.path = absolutePath(value.substr(colon + 1));
             options.shots.push_back(shot);
@@ -210,7 +220,7 @@ int readOptions(int argc, char** argv, Options& options) {
     }
     if (!sawScript) return refuse(std::string("no script given\n") + usage);
     if (options.clipOptions && !options.video)
-        return refuse("--scale, --from and --to are for --video");
+        return refuse("--force, --scale, --from and --to are for --video");
     if (options.video && (!options.tracePath.empty() || !options.shots.empty()))
         return refuse("--video makes a video only: leave out --trace and --shot");
     const VideoOptions& v = options.videoOptions;
@@ -218,28 +228,13 @@ int readOptions(int argc, char** argv, Options& options) {
     return -1;
 }
 
-// The script from a file (refused before it is read when it is no regular file, empty or
-// over 64 MiB), or from standard input up to that size.
-bool readScript(const std::string& path, std::string& text, std::string& why) {
-    if (path != "-") return readScriptFile(path, text, why);
-    constexpr size_t largest = size_t{64} << 20;
-    char chunk[65536];
-    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
-        text.append(chunk, static_cast<size_t>(std::cin.gcount()));
-        if (text.size() > largest) {
-            why = "it is larger than 64 MiB";
-            return false;
-        }
-    }
-    why = std::cin.bad() ? "it cannot be read" : "";
-    return why.empty();
-}
-
-// Sounds the game started since the last trace line.
+// Sounds the game started since the last trace line; never more than the game starts in a
+// frame, so reserved once.
 std::vector<TracedSound> pendingSounds;
 
-void recordSound(const char* cue, int volume, int pan, int frequency, int loop) {
-    pendingSounds.push_back({cue, volume, pan, frequency, loop});
+void hearCue(Cue cue) {
+    const CueSound& c = cueSound(cue);
+    pendingSounds.push_back({c.name, c.volume, c.pan, c.frequency, c.loop});
 }
 
 // Writes the pictures asked for this frame; false when one could not be written.
@@ -257,126 +252,90 @@ bool takeShots(std::vector<Shot>& shots, int64_t frame) {
     return ok;
 }
 
-// The game, frame after frame, as long as the script holds keys. Returns whether
-// every picture and trace line was written; counts the frames played.
-bool runScript(const KeyScript& script, TraceWriter* trace, std::vector<Shot>& shots,
-               StateChecker* checker, int64_t& frame) {
-    bool wantShots = !shots.empty();
-    bool ok = true;
-    frame = 0;
-    if (trace) {
-        trace->writeFrame(frame, pendingSounds, backBuffer, false);
-        pendingSounds.clear();
+// The trace's file, or standard output for "-"; null (after a message) when it cannot be made.
+std::FILE* openTrace(const std::string& path) {
+    if (path == "-") return stdout;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        refuse("cannot write the trace " + path + ": " + std::strerror(errno));
+        return nullptr;
     }
-    if (wantShots) ok &= takeShots(shots, frame);
-    for (const KeyScriptLine& line : script.lines) {
-        setHeadlessKeys(line.keys);
-        for (int32_t i = 0; i < line.count; ++i) {
-            bool quit = runFrame();
-            ++frame;
-            if (trace) {
-                trace->writeFrame(frame, pendingSounds, backBuffer, quit);
-                pendingSounds.clear();
-            }
-            if (wantShots) ok &= takeShots(shots, frame);
-            if (checker) checker->afterFrame(frame);
-            if (quit) return ok;
-        }
-    }
-    return ok;
+    static char streamBuffer[1 << 20];
+    std::setvbuf(file, streamBuffer, _IOFBF, sizeof streamBuffer);
+    return file;
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-    Options options;
-    int refused = readOptions(argc, argv, options);
-    if (refused >= 0) return refused;
+// The game, frame after frame, as long as the script holds keys, with the trace and the
+// pictures asked for. Returns whether every picture and trace line was written.
+bool runScript(const KeyScript& script, std::FILE* traceFile, std::vector<Shot>& shots,
+               StateChecker* checker, int64_t& frames) {
+    std::unique_ptr<TraceWriter> trace;
+    if (traceFile) trace = std::make_unique<TraceWriter>(traceFile, backBuffer->w, backBuffer->h);
+    bool ok = true;
+    frames = playScript(script, checker, [&](int64_t frame, bool quit) {
+        if (trace) {
+            trace->writeFrame(frame, pendingSounds, backBuffer, quit);
+            pendingSounds.clear();
+        }
+        if (!shots.empty()) ok &= takeShots(shots, frame);
+        return true;
+    });
+    if (!trace) return ok;
+    trace->finish();
+    bool traceOk = std::fflush(traceFile) == 0 && trace->healthy();
+    if (traceFile != stdout) traceOk &= std::fclose(traceFile) == 0;
+    if (!traceOk) std::fputs("driftwing-replay: writing the trace failed\n", stderr);
+    return ok && traceOk;
+}
 
-    std::string scriptText, why;
-    if (!readScript(options.scriptPath, scriptText, why))
-        return refuse("cannot read the script " + options.scriptPath + ": " + why);
-    KeyScript script = parseKeyScript(scriptText);
-    if (!script.ok())
-        return refuse(options.scriptPath + ": line " + std::to_string(script.errorLine) + ": " +
-                      script.error);
-    if (script.cutShort)
-        std::fprintf(stderr,
-                     "driftwing-replay: note: %s ends mid-line (cut short?); played to its last "
-                     "whole line\n",
-                     options.scriptPath.c_str());
-
-    if (options.video) {
-        std::string unwritable;
-        if (!canWriteFile(options.videoOptions.path, unwritable))
-            return refuse("cannot write the video " + options.videoOptions.path + ": " +
-                          unwritable);
-        if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
-            return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
-        return makeVideo(script, options.scriptPath, options.videoOptions);
-    }
-
+// The script played headless with its trace, pictures and check: the exit code.
+int replay(const Options& options, const KeyScript& script) {
     for (const Shot& shot : options.shots) {
         std::string unwritable;
         if (!canWriteFile(shot.path, unwritable))
             return refuse("cannot write the picture " + shot.path + ": " + unwritable);
     }
-
-    std::FILE* traceFile = nullptr;
-    if (options.tracePath == "-") {
-        traceFile = stdout;
-    } else if (!options.tracePath.empty()) {
-        traceFile = std::fopen(options.tracePath.c_str(), "wb");
-        if (!traceFile)
-            return refuse("cannot write the trace " + options.tracePath + ": " +
-                          std::strerror(errno));
-    }
-    if (traceFile) {
-        static char streamBuffer[1 << 20];
-        std::setvbuf(traceFile, streamBuffer, _IOFBF, sizeof streamBuffer);
-    }
-
+    std::FILE* traceFile = options.tracePath.empty() ? nullptr : openTrace(options.tracePath);
+    if (!options.tracePath.empty() && !traceFile) return exitBadInput;
     if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
         return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
-
-    usePlatform(headlessPlatform);
     if (traceFile) {
-        pendingSounds.reserve(1024);
-        setSoundRecorder(recordSound);
+        pendingSounds.reserve(FrameRequests::mostCues * 2);
+        listenToCues(hearCue);
     }
     if (startUp() != 0) return exitStartUpFailed;
-
-    std::unique_ptr<TraceWriter> trace;
-    if (traceFile) trace = std::make_unique<TraceWriter>(traceFile, backBuffer->w, backBuffer->h);
     StateChecker checker(&script.checks);
     int64_t frames = 0;
-    bool wrote =
-        runScript(script, trace.get(), options.shots, options.verify ? &checker : nullptr, frames);
-    if (trace) trace->finish();
-    shutdownAssets();
-
-    for (const Shot& shot : options.shots) {
+    std::vector<Shot> shots = options.shots;
+    const bool wrote =
+        runScript(script, traceFile, shots, options.verify ? &checker : nullptr, frames);
+    shutdownSession();
+    for (const Shot& shot : shots) {
         if (!shot.written)
             std::fprintf(stderr,
                          "driftwing-replay: note: frame %lld was never reached, %s not written\n",
                          static_cast<long long>(shot.frame), shot.path.c_str());
     }
-    if (traceFile) {
-        bool traceOk = std::fflush(traceFile) == 0 && trace->healthy();
-        if (traceFile != stdout) traceOk &= std::fclose(traceFile) == 0;
-        if (!traceOk) {
-            std::fprintf(stderr, "driftwing-replay: writing the trace %s failed\n",
-                         options.tracePath.c_str());
-            wrote = false;
-        }
-    }
+    if (quitAsked()) return quitAsked();
     if (!wrote) return exitBadInput;
-    if (options.verify && checker.reportDifference("driftwing-replay", frames)) return exitDiffered;
-    if (options.verify && !script.ended)
-        std::fprintf(stderr,
-                     "driftwing-replay: note: %s has no closing state (cut short?): %zu noted "
-                     "states of its %lld frames checked\n",
-                     options.scriptPath.c_str(), script.checks.size(),
-                     static_cast<long long>(frames));
+    if (options.verify && verdictOf(checker, script, "driftwing-replay", options.scriptPath, frames))
+        return exitDiffered;
     return exitRan;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    catchQuitSignals();
+    Options options;
+    if (int refused = readOptions(argc, argv, options); refused >= 0) return refused;
+    KeyScript script;
+    std::string why;
+    if (!readKeyScript(options.scriptPath, "driftwing-replay", script, why))
+        return refuse(script.errorLine ? options.scriptPath + ": " + why
+                                       : "cannot read the script " + options.scriptPath + ": " + why);
+    if (!options.video) return replay(options, script);
+    if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
+        return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
+    return makeVideo(script, options.scriptPath, options.videoOptions);
 }
 END_OF_MAIN()

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "state/fields.h"
 #include "state/game_state.h"
 
 namespace {
@@ -50,15 +51,26 @@ void TraceWriter::key(const char* name) {
     put("\":");
 }
 
-void TraceWriter::row(std::initializer_list<int32_t> values) {
-    put('[');
-    bool first = true;
-    for (int32_t v : values) {
-        if (!first) put(',');
-        first = false;
-        number(v);
+// A field of the record at RECORD: an integer, a record as a row, or a table of either.
+void TraceWriter::field(const StateField& f, const unsigned char* record) {
+    const unsigned char* at = record + f.offset;
+    if (f.rows) put('[');
+    for (int row = 0; row < (f.rows ? f.rows : 1); ++row, at += f.stride) {
+        if (row) put(',');
+        if (!f.fields) {
+            int32_t value;
+            std::memcpy(&value, at, sizeof value);
+            number(value);
+            continue;
+        }
+        put('[');
+        for (int i = 0; i < f.fieldCount; ++i) {
+            if (i) put(',');
+            field(f.fields[i], at);
+        }
+        put(']');
     }
-    put(']');
+    if (f.rows) put(']');
 }
 
 void TraceWriter::writeFrame(int64_t frame, const std::vector<TracedSound>& sounds,
@@ -124,72 +136,11 @@ void TraceWriter::formatLine(WaitingLine& line, int64_t frame,
     key("frame");
     number(frame);
 
-    const struct {
-        const char* name;
-        int32_t value;
-    } fields[] = {
-        {"gameMode", game.gameMode},       {"stepTick", game.stepTick},
-        {"titleBlinkTick", game.titleBlinkTick}, {"backdropScroll", game.backdropScroll},
-        {"scrollY", game.scrollY},         {"topRow", game.topRow},
-        {"shipOffsetX", game.shipOffsetX}, {"shipOffsetY", game.shipOffsetY},
-        {"shipX", game.shipX},             {"shipY", game.shipY},
-        {"glideDir", game.glideDir},       {"shipFrame", game.shipFrame},
-        {"shipFrameTick", game.shipFrameTick}, {"fireTick", game.fireTick},
-        {"shotCursor", game.shotCursor},
-    };
-    for (const auto& f : fields) {
-        key(f.name);
-        number(f.value);
+    const auto* state = reinterpret_cast<const unsigned char*>(&game);
+    for (int f = 0; f < gameStateFieldCount; ++f) {
+        key(gameStateFields[f].name);
+        field(gameStateFields[f], state);
     }
-
-    key("scoreDigits");
-    put('[');
-    for (int i = 0; i < scoreDigitCount; ++i) {
-        if (i) put(',');
-        number(game.scoreDigits[i]);
-    }
-    put(']');
-
-    key("playerShots");
-    put('[');
-    for (int i = 0; i < playerShotCount; ++i) {
-        const PlayerShot& s = game.playerShots[i];
-        if (i) put(',');
-        row({s.state, s.x, s.y});
-    }
-    put(']');
-
-    key("divers");
-    put('[');
-    for (int i = 0; i < diverCount; ++i) {
-        const Diver& d = game.divers[i];
-        const Explosion& e = d.explosion;
-        if (i) put(',');
-        row({d.phase, d.tick, d.offsetX, d.offsetY, d.x, d.y, d.state});
-        cursor_[-1] = ',';  // continue the row with the explosion
-        row({e.frame, e.x, e.y, e.active, e.tick});
-        put(']');
-    }
-    put(']');
-
-    key("gunners");
-    put('[');
-    for (int i = 0; i < gunnerCount; ++i) {
-        const Gunner& g = game.gunners[i];
-        const Explosion& e = g.explosion;
-        if (i) put(',');
-        row({g.tick, g.frame, g.frameTick, g.offsetX, g.x, g.y, g.state});
-        cursor_[-1] = ',';
-        row({e.frame, e.x, e.y, e.active, e.tick});
-        put(",[");
-        for (int j = 0; j < gunnerShotCount; ++j) {
-            const GunnerShot& s = g.shots[j];
-            if (j) put(',');
-            row({s.state, s.x, s.y});
-        }
-        put("]]");
-    }
-    put(']');
 
     key("sounds");
     put('[');

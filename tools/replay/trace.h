@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "picture_hash.h"
+#include "state/fields.h"
 
 // One sound the game started, as the headless platform hands it over.
 struct TracedSound {
@@ -54,7 +55,7 @@ private:
     void put(const char* text);
     void number(int64_t value);
     void key(const char* name);  // ,"name": (the comma only after the first key)
-    void row(std::initializer_list<int32_t> values);
+    void field(const StateField& f, const unsigned char* record);
 
     std::FILE* out_;
     int width_, height_;

@@ -2,187 +2,67 @@
 #include "video.h"
 
 #include <allegro.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gif.h"
 #include "mixer.h"
-#include "platform/headless.h"
-#include "platform/platform.h"
-#include "shell/frame.h"
-#include "shell/recording.h"
+#include "platform/picture.h"
+#include "recordings/script_player.h"
+#include "spine/frame.h"
 #include "state/assets.h"
 #include "state/cues.h"
+#include "state/game_state.h"
+#include "system/io.h"
+#include "system/signals.h"
 
 namespace {
 constexpr int exitFailed = 1;    // the recording, start-up, ffmpeg or a write failed
 constexpr int exitBadInput = 2;  // the command line asked for what cannot be made
-constexpr Cue cues[] = {Cue::Music, Cue::Shot, Cue::Blast};
 
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "driftwing-replay: %s\n", message.c_str());
     return code;
 }
 
-// --- What is left behind when the job stops: nothing but OUT, and OUT only when done. ---
-
-// The files being made, and ffmpeg while it runs; fixed buffers, so that the signal
-// handler can remove them without touching the heap.
-char partPaths[3][4096];  // the video, the sound, ffmpeg's messages
-volatile pid_t encoderPid = 0;
-
-void removeParts() {
-    for (char* path : partPaths)
-        if (path[0]) unlink(path);
-}
-
-// Ctrl-C or a kill: ffmpeg stops, the unfinished files go, and the signal ends us as
-// it would have.
-void onStopSignal(int signal) {
-    if (encoderPid > 0) {
-        kill(encoderPid, SIGKILL);
-        waitpid(encoderPid, nullptr, 0);
-    }
-    removeParts();
-    std::signal(signal, SIG_DFL);
-    raise(signal);
-}
-
-// ".NAME.part.SUFFIX" beside path.
-std::string partName(const std::string& path, const char* suffix) {
-    size_t slash = path.find_last_of('/');
-    return path.substr(0, slash + 1) + "." + path.substr(slash + 1) + ".part." + suffix;
-}
-
-void notePart(int which, const std::string& path) {
-    std::snprintf(partPaths[which], sizeof partPaths[which], "%s", path.c_str());
-}
-
 // --- The first pass: the recording checked, its sounds and length noted. ---
 
-// What the checking pass sends back over its pipe: a sound start, or (cue -1) the end.
-struct HeardSound {
-    int64_t frame;
-    int32_t cue, volume, pan, frequency, loop;
-};
+// Each sound the game started, with the frame it goes with (start-up's: frame 0).
+std::vector<std::pair<int64_t, Cue>> heardCues;
+int64_t heardFrame = 0;
+std::vector<SoundStart> heard;  // the same, with the samples of the session that is encoded
 
-std::vector<HeardSound> heard;
-int64_t framesPlayed = 0;  // the frame being played: start-up's sounds go with frame 0
+void hear(Cue cue) { heardCues.push_back({heardFrame, cue}); }
 
-void hear(const char* name, int volume, int pan, int frequency, int loop) {
-    for (int i = 0; i < 3; ++i)
-        if (std::strcmp(name, cueSound(cues[i]).name) == 0)
-            heard.push_back({framesPlayed, i, volume, pan, frequency, loop});
-}
-
-// Plays the script through; calls `picture` with each frame number before the frame
-// after it is played, as long as it returns true. Returns the frames played.
-template <typename Picture>
-int64_t play(const KeyScript& script, StateChecker* checker, Picture picture) {
-    int64_t frame = 0;
-    if (!picture(frame)) return frame;
-    for (const KeyScriptLine& line : script.lines) {
-        setHeadlessKeys(line.keys);
-        for (int32_t i = 0; i < line.count; ++i) {
-            framesPlayed = frame + 1;  // the sounds it starts are heard with its picture
-            bool quit = runFrame();
-            ++frame;
-            if (checker) checker->afterFrame(frame);
-            if (quit || !picture(frame)) return frame;
-        }
-    }
-    return frame;
-}
-
-bool writeAll(int fd, const void* data, size_t size) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = write(fd, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// The child's side: the game from a fresh start-up, checked against the recording. Exits.
-[[noreturn]] void checkAndListen(const KeyScript& script, int out) {
-    setSoundRecorder(hear);
-    if (startUp() != 0) std::exit(exitFailed);
+// Plays the recording from the session as started, checking every state it noted and
+// hearing every sound; then a fresh session for the pictures. 0, or the exit code (said).
+int checkAndListen(const KeyScript& script, int64_t& frames) {
     StateChecker checker(&script.checks);
-    int64_t frames = play(script, &checker, [](int64_t) { return true; });
-    shutdownAssets();
-    if (checker.reportDifference("driftwing-replay", frames)) std::exit(exitFailed);
-    heard.push_back({frames, -1, 0, 0, 0, 0});
-    std::exit(writeAll(out, heard.data(), heard.size() * sizeof(HeardSound)) ? 0 : exitFailed);
-}
-
-// The parent's side: runs the checking pass in a child and reads what it heard. Returns
-// 0, or the exit code when the recording did not play out as noted (the child said so).
-int checkRecording(const KeyScript& script, std::vector<HeardSound>& sounds, int64_t& frames) {
-    int link[2];
-    if (pipe(link) != 0)
-        return fail(exitFailed, std::string("cannot make a pipe: ") + strerror(errno));
-    std::fflush(nullptr);
-    pid_t child = fork();
-    if (child < 0)
-        return fail(exitFailed, std::string("cannot start a process: ") + strerror(errno));
-    if (child == 0) {
-        close(link[0]);
-        checkAndListen(script, link[1]);
+    frames = playScript(script, &checker, [](int64_t frame, bool) {
+        heardFrame = frame + 1;  // the sounds it starts are heard with its picture
+        return true;
+    });
+    listenToCues(nullptr);
+    if (quitAsked()) return quitAsked();
+    if (checker.reportDifference("driftwing-replay", frames)) return exitFailed;
+    shutdownSession();
+    game = GameState{};
+    if (startSession() != 0) return exitFailed;
+    for (const auto& [frame, cue] : heardCues) {
+        const CueSound& c = cueSound(cue);
+        heard.push_back({frame, *c.sample, c.volume, c.pan, c.frequency, c.loop != 0});
     }
-    close(link[1]);
-    std::vector<char> bytes;
-    char chunk[65536];
-    for (ssize_t n; (n = read(link[0], chunk, sizeof chunk)) != 0;) {
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    close(link[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status)) return fail(exitFailed, "the checking pass stopped unexpectedly");
-    if (WEXITSTATUS(status) != 0) return WEXITSTATUS(status);
-    sounds.resize(bytes.size() / sizeof(HeardSound));
-    std::memcpy(sounds.data(), bytes.data(), sounds.size() * sizeof(HeardSound));
-    if (sounds.empty() || sounds.back().cue != -1)
-        return fail(exitFailed, "the checking pass did not finish");
-    frames = sounds.back().frame;
-    sounds.pop_back();
     return 0;
 }
 
 // --- The encoder. ---
-
-std::string findProgram(const char* name) {
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    for (size_t at = 0; at <= folders.size();) {
-        size_t end = folders.find(':', at);
-        if (end == std::string::npos) end = folders.size();
-        std::string candidate = (end > at ? folders.substr(at, end - at) : ".") + "/" + name;
-        struct stat info;
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        at = end + 1;
-    }
-    return "";
-}
 
 // Words split at spaces, for command lines written as one string.
 std::vector<std::string> words(const std::string& text) {
@@ -196,64 +76,29 @@ std::vector<std::string> words(const std::string& text) {
 }
 
 // ffmpeg's arguments: raw rgb24 pictures at 60 a second on standard input, the mixed
-// sound from a file, H.264 + AAC or VP9 + Opus out. The pictures become yuv420p, which
-// every player plays; at an even scale each 2 x 2 chroma cell lies inside one game
+// sound from descriptor 4, H.264 + AAC or VP9 + Opus out into descriptor 3 (the part
+// file made here, so that ffmpeg opens no name of its own). The pictures become yuv420p,
+// which every player plays; at an even scale each 2 x 2 chroma cell lies inside one game
 // pixel, so no colour bleeds into its neighbour. Tagged BT.601, the matrix used.
-std::vector<std::string> encoderArguments(const VideoOptions& o, const std::string& sound,
-                                          const std::string& part) {
+std::vector<std::string> encoderArguments(const VideoOptions& o) {
     const std::string size =
         std::to_string(frameWidth * o.scale) + "x" + std::to_string(frameHeight * o.scale);
-    std::vector<std::string> args =
-        words("ffmpeg -loglevel error -nostdin -y -f rawvideo -pix_fmt rgb24 -framerate 60 -s " +
-              size + " -i pipe:0 -f s16le -ar " + std::to_string(mixRate) + " -ac 2 -i");
-    args.push_back(sound);
-    std::string codecs =
+    const std::string codecs =
         o.format == VideoFormat::Mp4
             ? "-c:v libx264 -preset veryfast -crf 18 -c:a aac -b:a 192k -movflags +faststart -f mp4"
             : "-c:v libvpx-vp9 -deadline realtime -cpu-used 8 -row-mt 1 -crf 24 -b:v 0 "
               "-c:a libopus -b:a 160k -f webm";
-    for (const std::string& w :
-         words("-map 0:v -map 1:a -pix_fmt yuv420p "
-               "-colorspace smpte170m -color_primaries smpte170m -color_trc smpte170m " +
-               codecs))
-        args.push_back(w);
-    args.push_back(part);
-    return args;
-}
-
-// Starts ffmpeg reading pictures from the returned pipe, its messages into `log`.
-pid_t startEncoder(const std::string& program, const std::vector<std::string>& args, int log,
-                   int& pictures) {
-    int link[2];
-    if (pipe2(link, O_CLOEXEC) != 0) return -1;
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = fork();
-    if (child == 0) {
-        dup2(link[0], 0);
-        dup2(log, 1);
-        dup2(log, 2);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    close(link[0]);
-    if (child < 0) {
-        close(link[1]);
-        return -1;
-    }
-    pictures = link[1];
-    return child;
+    return words("ffmpeg -loglevel error -nostdin -y -f rawvideo -pix_fmt rgb24 -framerate 60 -s " +
+                 size + " -i pipe:0 -f s16le -ar " + std::to_string(mixRate) +
+                 " -ac 2 -i /dev/fd/4 -map 0:v -map 1:a -pix_fmt yuv420p -colorspace smpte170m "
+                 "-color_primaries smpte170m -color_trc smpte170m " +
+                 codecs + " /dev/fd/3");
 }
 
 // The last line ffmpeg wrote, for a one-line report.
 std::string lastLine(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "";
-    std::string text, line;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) text.append(chunk, n);
-    std::fclose(f);
+    std::string text, why, line;
+    readWholeFile(path, size_t{1} << 20, text, why);
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
@@ -261,38 +106,6 @@ std::string lastLine(const std::string& path) {
         at = end + 1;
     }
     return line;
-}
-
-// --- The pictures. ---
-
-// The frame through the palette, each pixel a scale x scale block of rgb24, into `rgb`.
-void toRgb(const BITMAP* frame, const RGB* palette, int scale, std::vector<uint8_t>& rgb) {
-    uint8_t colours[256][3];
-    for (int i = 0; i < 256; ++i) {
-        colours[i][0] = static_cast<uint8_t>(_rgb_scale_6[palette[i].r]);
-        colours[i][1] = static_cast<uint8_t>(_rgb_scale_6[palette[i].g]);
-        colours[i][2] = static_cast<uint8_t>(_rgb_scale_6[palette[i].b]);
-    }
-    const size_t rowBytes = static_cast<size_t>(frame->w) * scale * 3;
-    for (int y = 0; y < frame->h; ++y) {
-        uint8_t* row = rgb.data() + rowBytes * scale * y;
-        uint8_t* at = row;
-        for (int x = 0; x < frame->w; ++x) {
-            const uint8_t* c = colours[frame->line[y][x]];
-            for (int k = 0; k < scale; ++k, at += 3) std::memcpy(at, c, 3);
-        }
-        for (int k = 1; k < scale; ++k) std::memcpy(row + rowBytes * k, row, rowBytes);
-    }
-}
-
-// The frame's palette indices, each pixel a scale x scale block, into `indices`.
-void toIndices(const BITMAP* frame, int scale, std::vector<uint8_t>& indices) {
-    const size_t rowBytes = static_cast<size_t>(frame->w) * scale;
-    for (int y = 0; y < frame->h; ++y) {
-        uint8_t* row = indices.data() + rowBytes * scale * y;
-        for (int x = 0; x < frame->w; ++x) std::memset(row + x * scale, frame->line[y][x], scale);
-        for (int k = 1; k < scale; ++k) std::memcpy(row + rowBytes * k, row, rowBytes);
-    }
 }
 
 // "frame 1200 of 3600, about 14 s left", rewritten in place on a terminal.
@@ -321,78 +134,62 @@ private:
 // in turn, keeps 30 pictures a second to the game's clock.
 int gifDelay(int64_t picture) { return picture % 3 == 2 ? 4 : 3; }
 
-// The second pass: from a fresh start-up, frame after frame into the encoder. Returns 0
-// or an exit code (said).
-int encode(const KeyScript& script, const VideoOptions& o, int64_t toFrame,
-           const std::vector<SoundStart>& sounds, const std::string& ffmpeg) {
-    const std::string part = partName(o.path, o.format == VideoFormat::Mp4    ? "mp4"
-                                              : o.format == VideoFormat::Webm ? "webm"
-                                                                              : "gif");
-    const std::string sound = partName(o.path, "pcm"), log = partName(o.path, "log");
-    const int64_t total = toFrame - o.fromFrame;
-    Progress progress(o.format == VideoFormat::Gif ? (total + 1) / 2 : total);
-    bool ok = true;
+// The GIF's pictures, game frames FROM, FROM + 2, ... before TO, into OUT.
+int encodeGif(const KeyScript& script, const VideoOptions& o, int64_t from, int64_t to,
+              NewFile& out) {
+    Progress progress((to - from + 1) / 2);
+    uint8_t same[256];
+    for (int i = 0; i < 256; ++i) same[i] = static_cast<uint8_t>(i);
+    const int width = frameWidth * o.scale;
+    std::vector<uint8_t> indices(static_cast<size_t>(width) * frameHeight * o.scale);
+    GifWriter gif(out, width, frameHeight * o.scale, spritePalette);
     int64_t done = 0;
-
-    if (o.format == VideoFormat::Gif) {
-        notePart(0, part);
-        std::FILE* out = std::fopen(part.c_str(), "wb");
-        if (!out) return fail(exitFailed, "cannot write " + part + ": " + strerror(errno));
-        std::vector<uint8_t> indices(static_cast<size_t>(frameWidth) * frameHeight * o.scale *
-                                     o.scale);
-        GifWriter gif(out, frameWidth * o.scale, frameHeight * o.scale, spritePalette);
-        play(script, nullptr, [&](int64_t frame) {
-            if (frame >= toFrame) return false;
-            if (frame >= o.fromFrame && (frame - o.fromFrame) % 2 == 0) {
-                toIndices(backBuffer, o.scale, indices);
-                gif.addFrame(indices.data(), gifDelay(done));
-                progress.update(++done);
-            }
-            return true;
-        });
-        ok = gif.finish();
-        ok &= std::fclose(out) == 0;
-        if (!ok) return fail(exitFailed, "writing " + part + " failed");
-        return 0;
-    }
-
-    notePart(1, sound);
-    std::FILE* pcm = std::fopen(sound.c_str(), "wb");
-    if (!pcm) return fail(exitFailed, "cannot write " + sound + ": " + strerror(errno));
-    ok = writeMix(sounds, o.fromFrame, toFrame, pcm);
-    ok &= std::fclose(pcm) == 0;
-    if (!ok) return fail(exitFailed, "writing the sound " + sound + " failed");
-
-    notePart(2, log);
-    notePart(0, part);
-    int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (logFd < 0) return fail(exitFailed, "cannot write " + log + ": " + strerror(errno));
-    int pictures = -1;
-    encoderPid = startEncoder(ffmpeg, encoderArguments(o, sound, part), logFd, pictures);
-    close(logFd);
-    if (encoderPid < 0)
-        return fail(exitFailed, std::string("cannot start ffmpeg: ") + strerror(errno));
-
-    std::vector<uint8_t> rgb(static_cast<size_t>(frameWidth) * frameHeight * o.scale * o.scale * 3);
-    play(script, nullptr, [&](int64_t frame) {
-        if (frame >= toFrame) return false;
-        if (frame < o.fromFrame) return true;
-        toRgb(backBuffer, spritePalette, o.scale, rgb);
-        ok = writeAll(pictures, rgb.data(), rgb.size());
-        progress.update(++done);
-        return ok;
+    playScript(script, nullptr, [&](int64_t frame, bool) {
+        if (frame >= from && (frame - from) % 2 == 0 && frame < to) {
+            enlarge(backBuffer, same, o.scale, indices.data(), static_cast<size_t>(width));
+            gif.addFrame(indices.data(), gifDelay(done));
+            progress.update(++done);
+        }
+        return frame + 1 < to && !out.error();
     });
-    close(pictures);
-    int status = 0;
-    while (waitpid(encoderPid, &status, 0) < 0 && errno == EINTR) {
+    if (quitAsked()) return quitAsked();
+    if (!gif.finish())
+        return fail(exitFailed, "cannot write " + o.path + ": " + std::strerror(out.error()));
+    return 0;
+}
+
+// Game frames FROM to TO - 1 as pictures into ffmpeg, with the sound mixed from SOUNDS.
+int encodeWithFfmpeg(const KeyScript& script, const VideoOptions& o, int64_t from, int64_t to,
+                     const std::string& ffmpeg, NewFile& out) {
+    std::string soundPath, logPath, why;
+    int sound = -1, log = -1;
+    if (!out.beginSide("pcm", soundPath, sound, why) || !out.beginSide("log", logPath, log, why))
+        return fail(exitFailed, "cannot write the video's sound beside " + o.path + ": " + why);
+    if (const int error = writeMix(heard, from, to, sound))
+        return fail(exitFailed, "cannot write " + soundPath + ": " + std::strerror(error));
+    Child encoder;
+    if (!startChild(ffmpeg, encoderArguments(o), log, {out.descriptor(), sound}, encoder, why))
+        return fail(exitFailed, "cannot start ffmpeg: " + why);
+    Progress progress(to - from);
+    const size_t width = static_cast<size_t>(frameWidth) * o.scale;
+    std::vector<uint8_t> rgb(width * frameHeight * o.scale * 3);
+    Rgb24 colours[256];
+    coloursOf(spritePalette, colours);
+    int error = 0;
+    playScript(script, nullptr, [&](int64_t frame, bool) {
+        if (frame < from) return true;
+        enlarge(backBuffer, colours, o.scale, rgb.data(), width * 3);
+        error = writeAll(encoder.input, rgb.data(), rgb.size());
+        progress.update(frame - from + 1);
+        return !error && frame + 1 < to;
+    });
+    const int status = finishChild(encoder, quitAsked() != 0);
+    if (quitAsked()) return quitAsked();
+    if (status != 0) {
+        const std::string said = lastLine(logPath);
+        return fail(exitFailed, "ffmpeg failed making " + o.path + (said.empty() ? "" : ": " + said));
     }
-    encoderPid = 0;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::string said = lastLine(log);
-        return fail(exitFailed, "ffmpeg failed making " + o.path +
-                                    (said.empty() ? std::string() : ": " + said));
-    }
-    if (!ok) return fail(exitFailed, "ffmpeg stopped reading the pictures of " + o.path);
+    if (error) return fail(exitFailed, "ffmpeg stopped reading the pictures of " + o.path);
     return 0;
 }
 
@@ -437,38 +234,35 @@ bool readSeconds(const std::string& text, int64_t& frame) {
     return true;
 }
 
+
 int makeVideo(const KeyScript& script, const std::string& scriptPath, const VideoOptions& options) {
-    std::string ffmpeg;
-    if (options.format != VideoFormat::Gif) {
-        ffmpeg = findProgram("ffmpeg");
-        if (ffmpeg.empty())
-            return fail(exitFailed, "--video needs ffmpeg (apt-get install ffmpeg)");
-    }
-    usePlatform(headlessPlatform);
-
-    std::vector<HeardSound> heardSounds;
-    int64_t frames = 0;
-    if (int refused = checkRecording(script, heardSounds, frames)) return refused;
-    VideoOptions o = options;
-    if (o.fromFrame >= frames)
-        return fail(exitBadInput, "--from " + secondsOf(o.fromFrame) + " is past the end of " +
-                                      scriptPath + " (" + secondsOf(frames) + ")");
-    int64_t toFrame = o.toFrame < 0 || o.toFrame > frames ? frames : o.toFrame;
-    if (toFrame <= o.fromFrame) return fail(exitBadInput, "--from must come before --to");
-
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
+    const VideoOptions& o = options;
+    std::string ffmpeg, why;
+    if (o.format != VideoFormat::Gif && (ffmpeg = findProgram("ffmpeg")).empty())
+        return fail(exitFailed, "--video needs ffmpeg (apt-get install ffmpeg)");
+    if (sameFile(o.path, scriptPath))
+        return fail(exitBadInput, "cannot write the video " + o.path + ": it is the recording");
+    NewFile out;
+    if (!out.begin(o.path, o.overwrite ? NewFile::Existing::replace : NewFile::Existing::refuse,
+                   "another driftwing-replay is making it", why))
+        return fail(exitBadInput, "cannot write the video " + o.path + ": " + why);
+    listenToCues(hear);
     if (startUp() != 0) return exitFailed;
-    std::vector<SoundStart> sounds;
-    for (const HeardSound& h : heardSounds)
-        sounds.push_back(
-            {h.frame, *cueSound(cues[h.cue]).sample, h.volume, h.pan, h.frequency, h.loop != 0});
-    int result = encode(script, o, toFrame, sounds, ffmpeg);
-    shutdownAssets();
-    if (result == 0 && std::rename(partPaths[0], o.path.c_str()) != 0)
-        result = fail(exitFailed, "cannot name the video " + o.path + ": " + strerror(errno));
-    if (result == 0) partPaths[0][0] = 0;
-    removeParts();
+    int64_t frames = 0;
+    int result = checkAndListen(script, frames);
+    // The video's first picture is the game's frame at --from (frame 1 for the whole game).
+    const int64_t from = std::max<int64_t>(1, o.fromFrame);
+    const int64_t to = o.toFrame < 0 || o.toFrame > frames + 1 ? frames + 1 : o.toFrame;
+    if (!result && from > frames)
+        result = fail(exitBadInput, "--from " + secondsOf(o.fromFrame) + " is past the end of " +
+                                        scriptPath + " (" + secondsOf(frames) + ")");
+    if (!result && to <= from) result = fail(exitBadInput, "--from must come before --to");
+    if (!result)
+        result = o.format == VideoFormat::Gif ? encodeGif(script, o, from, to, out)
+                                              : encodeWithFfmpeg(script, o, from, to, ffmpeg, out);
+    shutdownSession();
+    if (!result && (!out.publish(why) || !out.close(why)))
+        result = fail(exitFailed, "cannot name the video " + o.path + ": " + why);
+    out.discard();
     return result;
 }

@@ -36,7 +36,6 @@ def folder_is_a_file(ctx):
 def small_files(ctx):
     """In the game's process: no file may grow past 16 KB (the settings are larger)."""
     resource.setrlimit(resource.RLIMIT_FSIZE, (16384, 16384))
-    signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
 
 
 def escape(ctx, size="320x300"):
@@ -92,7 +91,10 @@ def sound(music, effects):
     return check
 
 
-USAGE = r"\Ausage: driftwing \[--scale"
+def usage(reason):
+    """Standard error of a command line refused: the reason, then the usage line."""
+    return r"\Adriftwing: %s\nusage: driftwing \[--scale" % reason
+
 REMEMBERED = "[sound]\nmusic = 70\neffects = 60\n"
 LARGE = KEPT + "\n" + "# a comment in a file of 20 KB\n" * 640
 BIG = "# a comment long enough to make the file large\n" * 1500 + DISPLAY
@@ -100,12 +102,15 @@ FILE = r"^driftwing: \S+/\.config/driftwing/settings\.cfg"
 ROWS = [
     # The command line: each a fault the reader once let through.
     Row("--record --force: a value that is an option", ["--record", "--force"], exit=2,
-        stderr=USAGE, lines=1, within=2, x=False),
-    Row("--scale given twice", ["--scale", "2", "--scale", "3"], exit=2, stderr=USAGE, lines=1,
-        within=2, x=False),
-    Row("--fullscreen with --window", ["--fullscreen", "--window"], exit=2, stderr=USAGE,
-        lines=1, within=2, x=False),
-    Row("--scale 02", ["--scale", "02"], exit=2, stderr=USAGE, lines=1, within=2, x=False),
+        stderr=usage("--record needs a value"), lines=2, within=2, x=False),
+    Row("--scale given twice", ["--scale", "2", "--scale", "3"], exit=2,
+        stderr=usage("'--scale' is given twice"), lines=2, within=2, x=False),
+    Row("--fullscreen with --window", ["--fullscreen", "--window"], exit=2,
+        stderr=usage("--fullscreen and --window do not go together"), lines=2, within=2, x=False),
+    Row("--scale 02", ["--scale", "02"], exit=2,
+        stderr=usage("--scale takes 1 to 8 or auto, not '02'"), lines=2, within=2, x=False),
+    Row("--volume with --music", ["--volume", "50", "--music", "20"], exit=2,
+        stderr=usage("--volume sets the music and the effects both: leave out --music and --effects"), lines=2, within=2, x=False),
     # Damaged settings: named, the default taken, the file left alone.
     Row("scale = 999 in the settings", setup=settings("[display]\nscale = 999\n"),
         action=escape, stderr=FILE + r": scale = 999 is not 1 to 8 or auto; using auto$",
@@ -119,18 +124,23 @@ ROWS = [
         r"comment; skipped \(and 1 more such lines\)$", lines=1),
     Row("a settings file over 64 KB", setup=settings(BIG), action=escape,
         stderr=FILE.replace("driftwing: ", "driftwing: cannot read the settings in ") +
-        r": it is over 64 KB; using the defaults$", lines=1, check=holds(BIG)),
+        r": it is larger than 64 KiB; using the defaults$", lines=1, check=holds(BIG)),
     Row("a FIFO in the settings file's place", setup=fifo, action=escape,
         stderr=r"settings\.cfg: it is not a regular file; using the defaults$", lines=1,
         check=still_a_fifo),
     Row("a key that is none in the keys' section", setup=settings("[keys]\nfire = NOPE\n"),
         action=escape, stderr=FILE + r": line 2: 'NOPE' is no key name; fire keeps SPACE$",
         lines=1),
+    Row("a volume key given to fire", setup=settings("[keys]\nfire = OPENBRACE\n"),
+        action=escape, stderr=FILE + r": line 2: OPENBRACE is quieter's key too; fire keeps SPACE$",
+        lines=1),
+    Row("a loudness set twice", setup=settings("[sound]\nmusic = 20\nmusic = 30\n"),
+        action=escape, stderr=FILE + r": line 3: music is set again; line 2 stands$", lines=1),
     # The pad's section: a button that is none, a device that is no pad.
     Row("fire = 40 in the pad's settings", setup=settings("[pad]\nfire = 40\n"), action=escape,
         stderr=FILE + r": line 2: fire = '40' is not a button 1 to 32; using 1$", lines=1),
     Row("the pad's device a FIFO", setup=pad_device_a_fifo, action=escape,
-        stderr=FILE + r": device = \S+/pad is no pad the library can read \(.*joystick API.*\)$",
+        stderr=r"^driftwing: the pad's device \S+/pad is no pad the library can read \(.*joystick API.*\)$",
         lines=1, check=no_library_config),
     # Saving: whole or not at all, and the rest of the file kept.
     Row("--scale 2, the settings folder a regular file", ["--scale", "2"],
