@@ -131,76 +131,88 @@ int KeyBindings::actionOf(int scancode) const {
     return actionCount;
 }
 
-KeyBindings readKeyBindings(const SettingsFile& file, const std::string& path,
-                            std::FILE* errors) {
+namespace {
+// The [keys] section being read: the bindings so far, the line that chose each action's
+// keys (0: its default), and where the lines that cannot be used are named.
+struct KeysRead {
     KeyBindings bindings = defaultKeyBindings();
-    int lineOf[actionCount] = {};  // the line that chose an action's keys; 0: the default
-    auto refuse = [&](int line, const std::string& why, int action) {
+    int lineOf[actionCount] = {};
+    const std::string& path;
+    std::FILE* errors;
+
+    void refuse(int line, const std::string& why, int action) const {
         std::fprintf(errors, "driftwing: %s: line %d: %s", path.c_str(), line, why.c_str());
         if (action < actionCount)
             std::fprintf(errors, "; %s keeps %s", actions[action].name,
                          std::string(keyName(actions[action].key)).c_str());
         std::fputc('\n', errors);
-    };
+    }
+};
+
+// One line "action = KEY [KEY]" of the section, taken or named.
+void readKeyLine(KeysRead& r, int line, std::string_view name, std::string_view value) {
+    int action = 0;
+    while (action < actionCount && !sameName(actions[action].name, name)) ++action;
+    if (action == actionCount) {
+        r.refuse(line, "'" + safeText(name) + "' is no action (left, right, up, down, fire, "
+                       "start, pause, quit, fullscreen, mute, screenshot, quieter, louder)", action);
+        return;
+    }
+    const std::vector<std::string_view> names = words(value);
+    int chosen[2] = {0, 0};
+    if (names.empty() || names.size() > 2)
+        return r.refuse(line, names.empty() ? "no key given" : "more than two keys", action);
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (!(chosen[i] = keyOfAllegroName(names[i])))
+            return r.refuse(line, "'" + safeText(names[i]) + "' is no key name", action);
+    }
+    if (chosen[0] == chosen[1]) chosen[1] = 0;
+    if (r.lineOf[action])
+        return r.refuse(line, std::string(actions[action].name) + " is set again on line " +
+                                  std::to_string(r.lineOf[action]) + "; that one stands",
+                        actionCount);
+    r.bindings.keys[action][0] = chosen[0];
+    r.bindings.keys[action][1] = chosen[1];
+    r.lineOf[action] = line;
+}
+
+// One key two actions share: the one the file chose goes back to its default (the later
+// line, when both were chosen). False when no key does two things.
+bool undoOneSharedKey(KeysRead& r) {
+    KeyBindings& b = r.bindings;
+    for (int first = 0; first < actionCount; ++first) {
+        for (int second = first + 1; second < actionCount; ++second) {
+            for (int k : b.keys[second]) {
+                if (!k || (b.keys[first][0] != k && b.keys[first][1] != k)) continue;
+                const int undone = r.lineOf[second] > r.lineOf[first] ? second : first;
+                if (!r.lineOf[undone]) continue;
+                const int other = undone == first ? second : first;
+                r.refuse(r.lineOf[undone],
+                         std::string(keyName(k)) + " is " + actions[other].name + "'s key too",
+                         undone);
+                b.keys[undone][0] = actions[undone].key;
+                b.keys[undone][1] = 0;
+                r.lineOf[undone] = 0;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+}  // namespace
+
+KeyBindings readKeyBindings(const SettingsFile& file, const std::string& path,
+                            std::FILE* errors) {
+    KeysRead r{defaultKeyBindings(), {}, path, errors};
     std::string section;
     for (int line = 1; line <= static_cast<int>(file.lines.size()); ++line) {
         std::string_view name, value;
-        if (!keyLine(file, line, section, name, value) || !sameName(section, "keys")) continue;
-        int action = 0;
-        while (action < actionCount && !sameName(actions[action].name, name)) ++action;
-        if (action == actionCount) {
-            refuse(line, "'" + safeText(name) + "' is no action (left, right, up, down, fire, "
-                         "start, pause, quit, fullscreen, mute, screenshot, quieter, louder)", action);
-            continue;
-        }
-        const std::vector<std::string_view> names = words(value);
-        int chosen[2] = {0, 0};
-        bool usable = !names.empty() && names.size() <= 2;
-        if (!usable)
-            refuse(line, names.empty() ? "no key given" : "more than two keys", action);
-        for (size_t i = 0; usable && i < names.size(); ++i) {
-            chosen[i] = keyOfAllegroName(names[i]);
-            if (!chosen[i]) {
-                refuse(line, "'" + safeText(names[i]) + "' is no key name", action);
-                usable = false;
-            }
-        }
-        if (usable && chosen[0] == chosen[1]) chosen[1] = 0;
-        if (usable && lineOf[action]) {
-            refuse(line, std::string(actions[action].name) + " is set again on line " +
-                             std::to_string(lineOf[action]) + "; that one stands",
-                   actionCount);
-            usable = false;
-        }
-        if (!usable) continue;
-        bindings.keys[action][0] = chosen[0];
-        bindings.keys[action][1] = chosen[1];
-        lineOf[action] = line;
+        if (keyLine(file, line, section, name, value) && sameName(section, "keys"))
+            readKeyLine(r, line, name, value);
     }
-    // A key two actions share: the one the file chose goes back to its default (the later
-    // line, when both were chosen), until no key does two things.
-    for (bool shared = true; shared;) {
-        shared = false;
-        for (int a = 0; a < actionCount && !shared; ++a) {
-            for (int b = a + 1; b < actionCount && !shared; ++b) {
-                for (int k : bindings.keys[b]) {
-                    if (!k || (bindings.keys[a][0] != k && bindings.keys[a][1] != k)) continue;
-                    const int undone = lineOf[b] > lineOf[a] ? b : a;
-                    if (!lineOf[undone]) continue;
-                    const int other = undone == a ? b : a;
-                    refuse(lineOf[undone],
-                           std::string(keyName(k)) + " is " + actions[other].name + "'s key too",
-                           undone);
-                    bindings.keys[undone][0] = actions[undone].key;
-                    bindings.keys[undone][1] = 0;
-                    lineOf[undone] = 0;
-                    shared = true;
-                    break;
-                }
-            }
-        }
+    while (undoOneSharedKey(r)) {
     }
-    return bindings;
+    return r.bindings;
 }
 
 void printKeyBindings(const KeyBindings& bindings, std::FILE* out) {

@@ -1,7 +1,14 @@
 // picture.cpp -- widening the palette and enlarging the frame's rows, for every pixel format shown
 #include "platform/picture.h"
 
+#include <cstdio>
 #include <cstring>
+
+BITMAP* makePicture(int depth, int width, int height) {
+    BITMAP* picture = create_bitmap_ex(depth, width, height);
+    if (!picture) std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", width, height);
+    return picture;
+}
 
 void coloursOf(const RGB* palette, Rgb24 colours[256]) {
     for (int i = 0; i < 256; ++i) {

@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// A new picture of DEPTH bits a pixel, or null after one line on standard error saying so.
+BITMAP* makePicture(int depth, int width, int height);
+
 struct Rgb24 {
     uint8_t r, g, b;
 };

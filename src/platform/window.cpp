@@ -146,12 +146,6 @@ void showPalette(const RGB* palette) {
     win.redrawAll = true;
 }
 
-BITMAP* makePicture(int depth, int width, int height) {
-    BITMAP* picture = create_bitmap_ex(depth, width, height);
-    if (!picture) std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", width, height);
-    return picture;
-}
-
 enum class Opened { yes, refused, noPicture };
 
 // Everything that goes with a new screen: its buffers, black borders, the game's colours,

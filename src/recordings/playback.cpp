@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/picture.h"
 #include "recordings/checker.h"
 #include "spine/frame.h"
 #include "spine/loop.h"
@@ -149,11 +150,7 @@ bool startPlayback() {
     p.copies.push_back({game, KeyCursor{}});
     p.pass = Pass{};
     p.pass.state = game;
-    if (!(p.pass.picture = create_bitmap_ex(8, frameWidth, frameHeight))) {
-        std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", frameWidth,
-                     frameHeight);
-        return false;
-    }
+    if (!(p.pass.picture = makePicture(8, frameWidth, frameHeight))) return false;
     p.differsAt = -1;
     p.differed = p.ended = false;
     p.sought = 0;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "overlay/overlay.h"
+#include "platform/picture.h"
 #include "present/backdrop.h"
 #include "present/score.h"
 #include "present/title.h"
@@ -32,10 +33,8 @@ int startUp(const ScreenRequest& request) {
 }
 
 int startSession() {
-    backBuffer = create_bitmap_ex(8, frameWidth, frameHeight);
-    if (!backBuffer) {
+    if (!(backBuffer = makePicture(8, frameWidth, frameHeight))) {
         machine().leave.call();
-        std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", frameWidth, frameHeight);
         return 1;
     }
     clear_bitmap(backBuffer);

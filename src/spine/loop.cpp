@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/picture.h"
 #include "spine/frame.h"
 #include "spine/machine.h"
 #include "spine/screenshot.h"
@@ -82,15 +83,12 @@ bool startLoop(const DisplayChoice& display, const SoundChoice& sound) {
     loop.display = display;
     loop.sound = sound;
     applyLoudness();
-    for (BITMAP** b : {&loop.composed, &loop.paused})
-        if (!(*b = create_bitmap_ex(8, frameWidth, frameHeight))) break;
-    loop.strip = create_bitmap_ex(8, frameWidth, lineRows);
-    if (!loop.composed || !loop.paused || !loop.strip) {
-        machine().leave.call();
-        std::fprintf(stderr, "driftwing: cannot make a %d × %d picture\n", frameWidth, frameHeight);
-        return false;
-    }
-    return true;
+    if ((loop.composed = makePicture(8, frameWidth, frameHeight)) &&
+        (loop.paused = makePicture(8, frameWidth, frameHeight)) &&
+        (loop.strip = makePicture(8, frameWidth, lineRows)))
+        return true;
+    machine().leave.call();
+    return false;
 }
 
 void show(BITMAP* frame, const PlaybackLine* line) {

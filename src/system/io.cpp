@@ -26,21 +26,16 @@
 #include <unistd.h>
 #endif
 
-#ifndef O_BINARY
+#ifdef _WIN32  // flags Windows has no use for
+#define O_CLOEXEC 0
+#define O_NOFOLLOW 0
+#define O_NONBLOCK 0
+#define O_NOCTTY 0
+#else
 #define O_BINARY 0
 #endif
-#ifndef O_CLOEXEC
-#define O_CLOEXEC 0
-#endif
-#ifndef O_NOFOLLOW
-#define O_NOFOLLOW 0
-#endif
-#ifndef O_NONBLOCK
-#define O_NONBLOCK 0
-#endif
-#ifndef O_NOCTTY
-#define O_NOCTTY 0
-#endif
+
+bool interruptedOnly() { return errno == EINTR && !quitAsked(); }
 
 namespace {
 #ifdef _WIN32
@@ -48,9 +43,6 @@ constexpr char separator = '\\';
 #else
 constexpr char separator = '/';
 #endif
-
-// An interrupted call is made again, unless the interruption was a quit.
-bool again() { return errno == EINTR && !quitAsked(); }
 
 std::string sizeInWords(size_t bytes) {
     return bytes >= (size_t{1} << 20) ? std::to_string(bytes >> 20) + " MiB"
@@ -157,7 +149,7 @@ bool readWholeStream(int fd, size_t largest, std::string& text, std::string& why
     char block[65536];
     for (;;) {
         const auto got = ::read(fd, block, sizeof block);
-        if (got < 0 && again()) continue;
+        if (got < 0 && interruptedOnly()) continue;
         if (got < 0) {
             why = std::strerror(errno);
             return false;
@@ -175,7 +167,7 @@ int writeAll(int fd, const void* bytes, size_t size) {
     const char* at = static_cast<const char*>(bytes);
     while (size > 0) {
         const auto wrote = ::write(fd, at, static_cast<unsigned>(size));
-        if (wrote < 0 && again()) continue;
+        if (wrote < 0 && interruptedOnly()) continue;
         if (wrote < 0) return errno;
         if (wrote == 0) return ENOSPC;
         at += wrote;
@@ -291,14 +283,9 @@ void NewFile::truncateTo(int64_t size) {
     }
 }
 
-bool NewFile::publish(std::string& why, bool sync) {
-    if (published_) return true;
 #ifdef _WIN32
-    if (sync && _commit(fd_) != 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    // Windows renames no open file: it is closed, moved, and opened again to go on.
+// Windows renames no open file: it is closed, moved, and opened again to go on.
+bool NewFile::moveIntoPlace(std::string& why) {
     closeFd(fd_);
     std::string name;
     bool moved = false;
@@ -317,11 +304,12 @@ bool NewFile::publish(std::string& why, bool sync) {
         return false;
     }
     path_ = name;
+    return true;
+}
 #else
-    if (sync && fsync(fd_) != 0) {
-        why = std::strerror(errno);
-        return false;
-    }
+// The part file takes PATH's name (over the old one with replace: a link is replaced, not
+// followed), or the first free name, never one that appeared meanwhile.
+bool NewFile::moveIntoPlace(std::string& why) {
     struct stat old;
     if (existing_ == Existing::replace && stat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
         fchmod(fd_, old.st_mode & 07777) != 0) {
@@ -345,11 +333,23 @@ bool NewFile::publish(std::string& why, bool sync) {
         if (moved) path_ = name;
         if (moved || errno != EEXIST || existing_ != Existing::nextFreeName) break;
     }
-    if (!moved) {
-        why = errno == EEXIST ? "it appeared meanwhile" : std::strerror(errno);
+    if (!moved) why = errno == EEXIST ? "it appeared meanwhile" : std::strerror(errno);
+    return moved;
+}
+#endif
+
+bool NewFile::publish(std::string& why, bool sync) {
+    if (published_) return true;
+#ifdef _WIN32
+    const bool synced = !sync || _commit(fd_) == 0;
+#else
+    const bool synced = !sync || fsync(fd_) == 0;
+#endif
+    if (!synced) {
+        why = std::strerror(errno);
         return false;
     }
-#endif
+    if (!moveIntoPlace(why)) return false;
     forgetLeftover(partPath_.c_str());
     published_ = true;
     return true;
@@ -393,84 +393,3 @@ bool replaceFile(const std::string& path, std::string_view text, const char* bus
     return file.publish(why, true) && file.close(why);
 }
 
-#ifndef _WIN32
-std::string findProgram(const char* name) {
-    const char* path = std::getenv("PATH");
-    const std::string folders = path ? path : "/usr/bin:/bin";
-    for (size_t at = 0; at <= folders.size();) {
-        size_t end = folders.find(':', at);
-        if (end == std::string::npos) end = folders.size();
-        const std::string candidate = (end > at ? folders.substr(at, end - at) : ".") + "/" + name;
-        struct stat info;
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        at = end + 1;
-    }
-    return "";
-}
-
-bool startChild(const std::string& program, const std::vector<std::string>& args, int log,
-                const std::vector<int>& files, Child& child, std::string& why) {
-    int link[2];
-    if (pipe2(link, O_CLOEXEC) != 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // The child is not ours to stop with a terminal's Ctrl-C: its parent ends it.
-        setpgid(0, 0);
-        std::vector<int> high;
-        for (int fd : files) high.push_back(fcntl(fd, F_DUPFD, 100));
-        dup2(link[0], 0);
-        dup2(log, 1);
-        dup2(log, 2);
-        for (size_t i = 0; i < high.size(); ++i) dup2(high[i], static_cast<int>(3 + i));
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    ::close(link[0]);
-    if (pid < 0) {
-        why = std::strerror(errno);
-        ::close(link[1]);
-        return false;
-    }
-    noteChild(pid);
-    child.pid = pid;
-    child.input = link[1];
-    return true;
-}
-
-int finishChild(Child& child, bool end) {
-    closeFd(child.input);
-    if (child.pid <= 0) return -1;
-    const pid_t pid = static_cast<pid_t>(child.pid);
-    if (end) ::kill(pid, SIGTERM);
-    int status = 0;
-    for (int waited = 0;; ++waited) {
-        const pid_t done = waitpid(pid, &status, end ? WNOHANG : 0);
-        if (done == pid) break;
-        if (done < 0 && errno != EINTR) break;
-        if (done == 0 && waited == 100) ::kill(pid, SIGKILL);  // a second: no more asking
-        if (done == 0) usleep(10000);
-    }
-    forgetChild(child.pid);
-    child.pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-#else
-std::string findProgram(const char*) { return ""; }
-bool startChild(const std::string&, const std::vector<std::string>&, int,
-                const std::vector<int>&, Child&, std::string& why) {
-    why = "no child processes on this machine";
-    return false;
-}
-int finishChild(Child& child, bool) {
-    closeFd(child.input);
-    return -1;
-}
-#endif

@@ -16,6 +16,10 @@
 
 enum class ReadOutcome { read, missing, refused };
 
+// After a call failed: true when only a signal interrupted it and no quit was asked, so
+// that it is to be made again.
+bool interruptedOnly();
+
 // Reads the whole regular file at PATH, at most LARGEST bytes, without blocking on a pipe or
 // a device. missing: no such file (or folder); refused: WHY says why ("it is a folder", "it
 // is not a regular file", "it is larger than 64 MiB", or strerror's words).
@@ -73,6 +77,7 @@ public:
 
 private:
     bool makePart(const char* busy, std::string& why);
+    bool moveIntoPlace(std::string& why);
 
     std::string path_, partPath_;
     std::vector<std::string> sides_;

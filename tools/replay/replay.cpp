@@ -165,6 +165,25 @@ int readVideoOption(const std::string& arg, const std::string& value, Options& o
     return 0;
 }
 
+// An option's value: 0 when taken, otherwise the exit code (a message is printed).
+int readValue(const std::string& arg, const std::string& value, Options& options) {
+    if (int refused = readVideoOption(arg, value, options); refused >= 0) return refused;
+    if (arg == "--data") {
+        options.dataDir = value;
+    } else if (arg == "--trace") {
+        options.tracePath = value;
+    } else {
+        size_t colon = value.find(':');
+        Shot shot{};
+        if (colon == std::string::npos || colon + 1 == value.size() ||
+            !readFrameNumber(value.substr(0, colon), shot.frame))
+            return refuse("--shot takes N:FILE with a frame number N, not '" + safeText(value) + "'");
+        shot.path = absolutePath(value.substr(colon + 1));
+        options.shots.push_back(shot);
+    }
+    return 0;
+}
+
 // Returns -1 when the options are good, otherwise the exit code (a message is printed).
 int readOptions(int argc, char** argv, Options& options) {
     bool sawScript = false;
@@ -200,23 +219,7 @@ int readOptions(int argc, char** argv, Options& options) {
         if (i + 1 >= argc) return refuse("option " + arg + " needs a value\n" + usage);
         if (arg != "--shot" && !given.insert(arg).second)
             return refuse("option " + arg + " is given twice\n" + usage);
-        std::string value = argv[++i];
-        if (int refused = readVideoOption(arg, value, options); refused >= 0) {
-            if (refused > 0) return refused;
-        } else if (arg == "--data") {
-            options.dataDir = value;
-        } else if (arg == "--trace") {
-            options.tracePath = value;
-        } else {
-            size_t colon = value.find(':');
-            Shot shot{};
-            if (colon == std::string::npos || colon + 1 == value.size() ||
-                !readFrameNumber(value.substr(0, colon), shot.frame))
-                return refuse("--shot takes N:FILE with a frame number N, not '" + safeText(value) +
-                              "'");
-            shot.path = absolutePath(value.substr(colon + 1));
-            options.shots.push_back(shot);
-        }
+        if (int refused = readValue(arg, argv[++i], options); refused > 0) return refused;
     }
     if (!sawScript) return refuse(std::string("no script given\n") + usage);
     if (options.clipOptions && !options.video)
