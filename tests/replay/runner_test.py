@@ -23,6 +23,7 @@ ROWS = [
     (["--shot", "5:/nowhere/a.bmp", "-"], "", 2, "cannot write the picture /nowhere/a.bmp"),
     (["/nowhere.keys"], "", 2, "cannot read the script /nowhere.keys"),
     (["--data", "/nowhere", "-"], "1 -\n", 2, "cannot use the folder /nowhere"),
+    (["--data", "/dev/null", "-"], "1 -\n", 2, "cannot use the folder /dev/null: Not a directory"),
     (["--data", tmp, "-"], "1 -\n", 1, "driftwing: cannot load %s/data/main.bmp" % tmp),
     (["-"], "1 S\n0 -\n", 2, "-: line 2:"),
     (["-"], "# a comment\n\n1 JUMP\n", 2, "-: line 3:"),
