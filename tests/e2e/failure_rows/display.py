@@ -39,17 +39,17 @@ def address_space(kib):
 
 
 def read_window(ctx):
-    """An action: the window's class and icon as xprop reads them, then Escape."""
+    """An action: the window's class and icons as xprop reads them, then Escape."""
     window = ctx.wait_window()
     ctx.xprop = subprocess.run(["xprop", "-notype", "-f", "_NET_WM_ICON", "32c", " $0+\n",
-                                "-id", window, "WM_CLASS", "_NET_WM_ICON"],
+                                "-id", window, "WM_CLASS", "_NET_WM_ICON", "WM_HINTS"],
                                env=ctx.env(), capture_output=True, text=True).stdout
     ctx.key("Escape")
 
 
 def named_with_its_icon(ctx):
     """WM_CLASS is driftwing and the desktop entry's StartupWMClass; _NET_WM_ICON is the
-    installed icon's size and pixels (0xAARRGGBB)."""
+    installed icon's size and pixels (0xAARRGGBB); WM_HINTS holds no other icon."""
     entry = os.path.join(os.path.dirname(__file__), "..", "..", "..", "packaging",
                          "io.github.driftwing.Driftwing.desktop")
     wm_class = re.search(r"^StartupWMClass=(.*)$", open(entry).read(), re.MULTILINE).group(1)
@@ -58,7 +58,10 @@ def named_with_its_icon(ctx):
                            "argb", "-"], capture_output=True, check=True).stdout
     pixels = ", ".join(str(int.from_bytes(argb[i:i + 4], "big")) for i in range(0, len(argb), 4))
     want = 'WM_CLASS = "driftwing", "%s"\n_NET_WM_ICON 64, 64, %s\n' % (wm_class, pixels)
-    return None if ctx.xprop == want else "xprop says %r" % ctx.xprop[:200]
+    if not ctx.xprop.startswith(want):
+        return "xprop says %r" % ctx.xprop[:200]
+    hints = ctx.xprop[len(want):]
+    return "the library's icon is in %r" % hints if "icon" in hints else None
 
 
 ROWS = [
