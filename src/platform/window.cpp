@@ -181,11 +181,13 @@ Opened openScreen(bool fullscreen) {
 // The library, its keyboard, timer and sound, and the first screen; false after a line
 // that says why.
 bool openLibraryAndScreen() {
+    nameWindow();
     if (install_allegro(SYSTEM_AUTODETECT, nullptr, atexit) != 0) {
         std::fprintf(stderr, "driftwing: cannot start: %s\n",
                      allegro_error[0] ? allegro_error : "no display to open a window on");
         return false;
     }
+    showWindowIcon();
     install_keyboard();
     keyboard_lowlevel_callback = onKey;
     install_timer();

@@ -8,8 +8,14 @@
 #include <winalleg.h>
 #endif
 #ifdef ALLEGRO_WITH_XWINDOWS
+#include <X11/Xatom.h>
 #include <unistd.h>
 #include <xalleg.h>
+
+#include <iterator>
+#include <vector>
+
+#include "platform/window_icon.h"
 #endif
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -53,6 +59,30 @@ int onDisplayLost(::Display*) {
 // Called by open before the library starts: Xlib's handler is one for the whole process.
 void watchDisplay() { XSetIOErrorHandler(onDisplayLost); }
 
+// The library's own icon for the windows it makes, its logo as XPM text: documented for
+// X11, but in no header.
+extern "C" void* allegro_icon;
+
+// Called by open before the library starts, which makes the window then: its class is
+// driftwing/Driftwing (the desktop entry's StartupWMClass), kept by the library whenever
+// it sets up the window again, and it carries no library logo.
+void nameWindow() {
+    xwin_set_window_name("driftwing", "Driftwing");
+    allegro_icon = nullptr;
+}
+
+// Called by open once the library has made the window, before a mode shows it: the game's
+// icon on it, _NET_WM_ICON (its width, height, then its pixels; Xlib takes 32-bit items
+// as longs).
+void showWindowIcon() {
+    std::vector<unsigned long> icon{windowIconSize, windowIconSize};
+    icon.insert(icon.end(), std::begin(windowIconPixels), std::end(windowIconPixels));
+    XChangeProperty(_xwin.display, _xwin.wm_window,
+                    XInternAtom(_xwin.display, "_NET_WM_ICON", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(icon.data()),
+                    static_cast<int>(icon.size()));
+}
+
 // Reads the window's events (keys, focus, the close button) on the game's own thread, now:
 // left to the library's background thread (every 10 ms) a key would wait up to 10 ms more.
 void readWindowEvents() { _xwin_handle_input(); }
@@ -72,6 +102,8 @@ const bool everyRowEveryFrame = false;
 #else
 void coverDesktop() {}
 void watchDisplay() {}
+void nameWindow() {}
+void showWindowIcon() {}
 void readWindowEvents() {}
 void sendPicture() {}
 #ifdef ALLEGRO_WINDOWS

@@ -6,6 +6,11 @@
 void coverDesktop();
 // Called by open before the library starts: a lost display ends the game at once, saying so.
 void watchDisplay();
+// Called by open before the library starts: the window it makes is the game's (X11's
+// class driftwing/Driftwing), without the library's logo.
+void nameWindow();
+// Called by open once the library has made the window: the game's icon on it (X11).
+void showWindowIcon();
 // Reads the window's events (keys, focus, the close button) on the game's own thread, now.
 void readWindowEvents();
 // Sends the picture just copied on to the display at once.

@@ -105,7 +105,7 @@ def main(replay, build):
             if content is None:
                 os.remove(tmp + "/data/" + name)
             got = play(tmp)
-            want = expected if usable else (1, "driftwing: cannot load data/%s\n" % name, b"")
+            want = expected if usable else (1, "driftwing: cannot load %s/data/%s\n" % (tmp, name), b"")
             if got != want:
                 failures += 1
                 print("FAIL %s %s: exit %d, %r (expected exit %d, %r)"

@@ -1,16 +1,32 @@
-// icon.cpp -- drawing the icon and writing it out with libpng
+// icon.cpp -- drawing the icon and writing it out with libpng, and as the window's source
 #include "icon.h"
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
 #include "draw_kit.h"
 #include "palette.h"
+#include "platform/window_icon.h"
 #include "sprites.h"
 
 namespace art {
+
+static_assert(iconSize == windowIconSize, "the window shows the desktop icon as it is drawn");
+
+namespace {
+// The icon's pixel at (x, y) as 0xAARRGGBB: the colours widened from 6 to 8 bits, index 0
+// see-through.
+uint32_t argbAt(BITMAP* picture, int x, int y, const PALETTE pal) {
+    const int index = getpixel(picture, x, y);
+    const RGB& c = pal[index];
+    const uint32_t alpha = index == transparentIndex ? 0 : 255;
+    return alpha << 24 | uint32_t(c.r * 255 / 63) << 16 | uint32_t(c.g * 255 / 63) << 8 |
+           uint32_t(c.b * 255 / 63);
+}
+}  // namespace
 
 BITMAP* makeIconPicture() {
     BITMAP* icon = create_bitmap_ex(8, iconSize, iconSize);
@@ -53,19 +69,35 @@ bool saveIcon(const std::string& path, BITMAP* picture, const PALETTE pal) {
     std::vector<png_byte> row(picture->w * 4);
     for (int y = 0; y < picture->h; ++y) {
         for (int x = 0; x < picture->w; ++x) {
-            int index = getpixel(picture, x, y);
-            const RGB& c = pal[index];
+            const uint32_t argb = argbAt(picture, x, y, pal);
             png_byte* p = &row[x * 4];
-            p[0] = static_cast<png_byte>(c.r * 255 / 63);
-            p[1] = static_cast<png_byte>(c.g * 255 / 63);
-            p[2] = static_cast<png_byte>(c.b * 255 / 63);
-            p[3] = index == transparentIndex ? 0 : 255;
+            p[0] = static_cast<png_byte>(argb >> 16);
+            p[1] = static_cast<png_byte>(argb >> 8);
+            p[2] = static_cast<png_byte>(argb);
+            p[3] = static_cast<png_byte>(argb >> 24);
         }
         png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
+}
+
+bool saveIconSource(const std::string& path, BITMAP* picture, const PALETTE pal) {
+    FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    std::fputs("// window_icon.cpp -- written by driftwing-make-assets: the desktop icon's pixels\n"
+               "#include \"platform/window_icon.h\"\n\n"
+               "const uint32_t windowIconPixels[windowIconSize * windowIconSize] = {\n",
+               f);
+    for (int y = 0; y < picture->h; ++y) {
+        for (int x = 0; x < picture->w; ++x)
+            std::fprintf(f, "0x%08x,%c", static_cast<unsigned>(argbAt(picture, x, y, pal)),
+                         x % 8 == 7 ? '\n' : ' ');
+    }
+    std::fputs("};\n", f);
+    const bool written = !std::ferror(f);
+    return std::fclose(f) == 0 && written;
 }
 
 }  // namespace art

@@ -15,4 +15,8 @@ BITMAP* makeIconPicture();
 // Writes the icon as a 64 x 64 RGBA PNG; false if the file cannot be written.
 bool saveIcon(const std::string& path, BITMAP* picture, const PALETTE pal);
 
+// Writes the icon's pixels as the C++ source of platform/window_icon.h's windowIconPixels,
+// the same colours as the PNG; false if the file cannot be written.
+bool saveIconSource(const std::string& path, BITMAP* picture, const PALETTE pal);
+
 }  // namespace art

@@ -1,8 +1,9 @@
 // main.cpp -- the asset generator: draws the game's pictures and synthesises its sounds
 //
-// Usage: driftwing-make-assets DATADIR [ICON.png]
+// Usage: driftwing-make-assets DATADIR [ICON.png [ICON.cpp]]
 // Writes main.bmp, back.bmp, main2.bmp, effect.wav, fall.wav and gmsong.wav into DATADIR,
-// and the desktop icon when a second path is given. Everything is computed from code, so
+// the desktop icon when a second path is given, and its pixels as the window's source
+// when a third is. Everything is computed from code, so
 // every run writes the same bytes.
 #include <allegro.h>
 
@@ -27,8 +28,8 @@ bool savePicture(const std::string& path, BITMAP* picture, PALETTE pal) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: driftwing-make-assets DATADIR [ICON.png]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: driftwing-make-assets DATADIR [ICON.png [ICON.cpp]]\n");
         return 2;
     }
     const std::string dir = argv[1];
@@ -50,12 +51,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "driftwing-make-assets: cannot write into %s\n", dir.c_str());
         return 1;
     }
-    if (argc == 3) {
+    if (argc >= 3) {
         BITMAP* icon = art::makeIconPicture();
-        bool iconOk = art::saveIcon(argv[2], icon, pal);
+        const bool pngOk = art::saveIcon(argv[2], icon, pal);
+        const bool sourceOk = argc < 4 || art::saveIconSource(argv[3], icon, pal);
         destroy_bitmap(icon);
-        if (!iconOk) {
-            std::fprintf(stderr, "driftwing-make-assets: cannot write %s\n", argv[2]);
+        if (!pngOk || !sourceOk) {
+            std::fprintf(stderr, "driftwing-make-assets: cannot write %s\n", argv[pngOk ? 3 : 2]);
             return 1;
         }
     }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "platform/headless.h"
 #include "recordings/checker.h"
 #include "recordings/script_player.h"
@@ -43,7 +44,9 @@ const char* const usage =
 
 const char* const help =
     "Plays a key script or a recording headless, the game's own frames.\n"
-    "  --data DIR        read data/ from DIR (default: the current folder)\n"
+    "  --data DIR        read data/ from DIR (default: as the game finds it: data/ in\n"
+    "                    the current folder, else beside the program, else the one\n"
+    "                    installed with it, ../share/games/driftwing)\n"
     "  --trace FILE|-    the game state after every frame, one JSON line each\n"
     "  --shot N:FILE     the picture of frame N as an 8-bit BMP (frame 0: before the first)\n"
     "  --verify          check the states a recording noted; exit 1 when they differ\n"
@@ -61,12 +64,12 @@ const char* const help =
 
 struct Shot {
     int64_t frame;
-    std::string path;  // absolute, so that --data does not move it
+    std::string path;  // absolute: its folder is checked before the run
     bool written = false;
 };
 
 struct Options {
-    std::string dataDir;  // empty: stay where we are
+    std::string dataDir;  // empty: found as the game finds it
     std::string tracePath;
     std::vector<Shot> shots;
     std::string scriptPath;
@@ -291,6 +294,18 @@ bool runScript(const KeyScript& script, std::FILE* traceFile, std::vector<Shot>&
     return ok && traceOk;
 }
 
+// The game's data/ from --data's folder (refused when it is no folder), or found where the
+// game finds it: -1, or the exit code (a message is printed).
+int useDataFolder(const std::string& given) {
+    struct stat info;
+    if (!given.empty() && stat(given.c_str(), &info) != 0)
+        return refuse("cannot use the folder " + given + ": " + std::strerror(errno));
+    if (!given.empty() && !S_ISDIR(info.st_mode))
+        return refuse("cannot use the folder " + given + ": " + std::strerror(ENOTDIR));
+    useAssetFolder(findDataFolder(given));
+    return -1;
+}
+
 // The script played headless with its trace, pictures and check: the exit code.
 int replay(const Options& options, const KeyScript& script) {
     for (const Shot& shot : options.shots) {
@@ -300,8 +315,6 @@ int replay(const Options& options, const KeyScript& script) {
     }
     std::FILE* traceFile = options.tracePath.empty() ? nullptr : openTrace(options.tracePath);
     if (!options.tracePath.empty() && !traceFile) return exitBadInput;
-    if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
-        return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
     if (traceFile) {
         pendingSounds.reserve(FrameRequests::mostCues * 2);
         listenToCues(hearCue);
@@ -336,9 +349,8 @@ int main(int argc, char** argv) {
     if (!readKeyScript(options.scriptPath, "driftwing-replay", script, why))
         return refuse(script.errorLine ? options.scriptPath + ": " + why
                                        : "cannot read the script " + options.scriptPath + ": " + why);
+    if (int refused = useDataFolder(options.dataDir); refused >= 0) return refused;
     if (!options.video) return replay(options, script);
-    if (!options.dataDir.empty() && chdir(options.dataDir.c_str()) != 0)
-        return refuse("cannot use the folder " + options.dataDir + ": " + std::strerror(errno));
     return makeVideo(script, options.scriptPath, options.videoOptions);
 }
 END_OF_MAIN()
