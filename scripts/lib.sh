@@ -101,3 +101,17 @@ fetch_allegro_source() {
     mv "$tmp/$ALLEGRO_TARBALL" "$tarball"
     rm -rf "$tmp"
 }
+
+# generate_data HOST_DIR: DATA_DIR is the native asset generator's data/: the tests' build
+# when there is one, otherwise a small host build of its own in HOST_DIR.
+generate_data() {
+    local host="$ROOT/build/test"
+    if [ ! -f "$host/CMakeCache.txt" ]; then
+        host="$1"
+        [ -f "$host/CMakeCache.txt" ] ||
+            cmake -S "$ROOT" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+                -DDRIFTWING_TESTS=OFF >/dev/null
+    fi
+    cmake --build "$host" --target assets -j "$JOBS" >/dev/null
+    DATA_DIR="$host/data"
+}
