@@ -63,7 +63,8 @@ int main() {
     SAMPLE* shot = loaded<SAMPLE>("data/effect.wav", load_wav);
     SAMPLE* music = loaded<SAMPLE>("data/gmsong.wav", load_wav);
     BITMAP* frame = create_bitmap_ex(8, request.frameWidth, request.frameHeight);
-    if (!sheet || !back || !shot || !music || !frame) {
+    BITMAP* band = create_bitmap_ex(8, request.frameWidth, request.bandRows);
+    if (!sheet || !back || !shot || !music || !frame || !band) {
         platform.leave.call();
         return 1;
     }
@@ -73,6 +74,7 @@ int main() {
     readLink();
 
     std::string log;  // every key event: "FRAME down|up|focus KEY"
+    int keysSeen = 0;
     bool musicHeld = false, fullscreen = false;
     for (long n = 1;; ++n) {
         blit(sheet, frame, 0, 0, 0, 0, request.frameWidth, request.frameHeight);
@@ -89,6 +91,7 @@ int main() {
             std::snprintf(line, sizeof line, "%ld %s %d%s\n", n, kinds[e.kind], e.key,
                           e.alt ? " alt" : "");
             log += line;
+            ++keysSeen;
             std::printf("key %s", line);
             if (e.kind != InputEvent::KeyDown) continue;
             if (e.key == KEY_SPACE) platform.playSample.call(shot, 255, 128, 1000, false);
@@ -107,7 +110,13 @@ int main() {
                           dropped.bytes.size() > largest ? largest : dropped.bytes.size());
             browserShowMessage(line);
         }
-        platform.present.call(frame, nullptr);
+        // The band below the frame, where the page has room for it, counts the keys.
+        const bool banded = keysSeen > 0 && platform.screen.call().band;
+        if (banded) {
+            clear_to_color(band, 0);
+            textprintf_ex(band, font, 0, 4, palette_color[scoreColour], 0, "KEYS: %d", keysSeen);
+        }
+        platform.present.call(frame, banded ? band : nullptr);
         platform.pace.call();
     }
 }

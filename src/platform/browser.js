@@ -69,6 +69,7 @@ mergeInto(LibraryManager.library, {
         DW.bandContext.fillRect(0, 0, w, DW.bandRows);
       }
     }
+    if (!DW.frames) DW.firstFrameAt = performance.now();
     DW.frames += 1;
   },
 

@@ -77,16 +77,20 @@ DW.onKey = function (event) {
   }
 };
 
-// The page losing the keyboard or going out of sight pauses a game, as a window's focus does.
-DW.onFocusLost = function (event) {
-  if (event.type === 'blur' || document.visibilityState === 'hidden') DW.queue(DW.FocusLost, false, 0);
+// The page losing the keyboard or going out of sight pauses a game, as a window's focus does:
+// once, until the page has the keyboard and is in sight again.
+DW.onFocus = function (event) {
+  var lost = event.type === 'blur' || document.visibilityState === 'hidden';
+  if (lost && !DW.focusLost) DW.queue(DW.FocusLost, false, 0);
+  DW.focusLost = lost;
 };
 
 DW.start = function () {
   window.addEventListener('keydown', DW.onKey, true);
   window.addEventListener('keyup', DW.onKey, true);
-  window.addEventListener('blur', DW.onFocusLost);
-  document.addEventListener('visibilitychange', DW.onFocusLost);
+  window.addEventListener('blur', DW.onFocus);
+  window.addEventListener('focus', DW.onFocus);
+  document.addEventListener('visibilitychange', DW.onFocus);
   window.addEventListener('pointerdown', DW.unlockAudio, true);
   window.addEventListener('resize', DW.layout);
   document.addEventListener('fullscreenchange', function () {
@@ -160,6 +164,8 @@ Module.onAbort = function (what) {
 // What the tests and benchmarks read from the page.
 window.driftwing = {
   frames: function () { return DW.frames; },
+  // Milliseconds from the start of the page's navigation to its first frame shown.
+  firstFrame: function () { return DW.firstFrameAt; },
   // The last N frames' work and the intervals between their starts, in milliseconds.
   frameTimes: function (n) {
     var t = DW.times, have = Math.min(n, t.count, t.work.length), work = [], intervals = [];

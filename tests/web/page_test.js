@@ -138,6 +138,33 @@ const rows = [
     assert.strictEqual(zlib.inflateRawSync(Buffer.from(hash.slice(3), 'base64url')).toString(), saved);
     assert.strictEqual(await page.evaluate(() => navigator.clipboard.readText()), hash.slice(3));
   }],
+  ['F11 puts the game\'s area in fullscreen and back; another tab in front loses the focus', async ({browser, url}) => {
+    const page = await open(browser, url);
+    const fullscreen = () => page.evaluate(() => document.fullscreenElement && document.fullscreenElement.id);
+    await page.keyboard.press('F11');
+    await page.waitForFunction(() => document.fullscreenElement, {timeout: 3000}).catch(() => {});
+    assert.strictEqual(await fullscreen(), 'game', 'F11: fullscreen');
+    await page.keyboard.press('F11');
+    await page.waitForFunction(() => !document.fullscreenElement, {timeout: 3000}).catch(() => {});
+    assert.strictEqual(await fullscreen(), null, 'F11 again: back');
+    await (await browser.newPage()).bringToFront();
+    for (let i = 0; i < 20 && !page.lines.some((l) => / focus /.test(l)); ++i) await new Promise((r) => setTimeout(r, 50));
+    assert.strictEqual(page.lines.filter((l) => / focus /.test(l)).length, 1, 'one FocusLost');
+  }],
+  ['the band below the frame where the window has room for it', async ({browser, url}) => {
+    const page = await open(browser, url, {width: 800, height: 700});
+    await page.keyboard.press('KeyA');
+    const band = () => page.evaluate(() => {
+      const canvas = document.getElementById('band'), data = canvas.getContext('2d').getImageData(0, 0, 320, 15).data;
+      return [getComputedStyle(canvas).display, data.filter((v, i) => i % 4 === 0 && v > 0).length > 0];
+    });
+    await page.waitForFunction(() => window.driftwing.frames() > 10);
+    assert.deepStrictEqual(await band(), ['block', true], 'room for it: the band shows its text');
+    await page.setViewport({width: 800, height: 640});
+    await page.waitForFunction(() => getComputedStyle(document.getElementById('band')).display === 'none',
+                               {timeout: 2000}).catch(() => {});
+    assert.deepStrictEqual((await band())[0], 'none', 'no room: no band');
+  }],
   ['Space plays the shot over the music; P holds the music and lets it go on', async ({browser, url}) => {
     const page = await open(browser, url);
     await page.keyboard.press('KeyA');  // the first key lets the page make sound
