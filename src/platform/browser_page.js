@@ -64,24 +64,34 @@ DW.unlockAudio = function () {
 
 // Keys: Allegro's number for the key's place on the keyboard, queued with both edges; the
 // browser's own use of a game key (scrolling, F12's tools, Space on a button) is stopped.
-// Keys with Ctrl or Meta, and F5, stay the browser's.
+// A key pressed with Ctrl or Meta, and F5, stays the browser's; every release is the
+// game's, so that no key stays down in it.
+DW.held = {};
 DW.onKey = function (event) {
   DW.unlockAudio();
   var key = DW.keyOf[event.code];
-  if (!key || event.ctrlKey || event.metaKey || event.code === 'F5') return;
-  event.preventDefault();
-  if (event.type === 'keydown') {
-    if (!event.repeat) DW.queue(DW.KeyDown, event.altKey, key);
-  } else {
-    DW.queue(DW.KeyUp, false, key);
+  if (!key) return;
+  var browsers = event.ctrlKey || event.metaKey || event.code === 'F5';
+  if (!browsers) event.preventDefault();
+  if (event.type === 'keyup') {
+    if (DW.held[key]) DW.queue(DW.KeyUp, false, key);
+    delete DW.held[key];
+  } else if (!browsers && !event.repeat) {
+    DW.held[key] = true;
+    DW.queue(DW.KeyDown, event.altKey, key);
   }
 };
 
 // The page losing the keyboard or going out of sight pauses a game, as a window's focus does:
-// once, until the page has the keyboard and is in sight again.
+// the keys held are let go, then the game is told, once until the page has the keyboard and
+// is in sight again.
 DW.onFocus = function (event) {
   var lost = event.type === 'blur' || document.visibilityState === 'hidden';
-  if (lost && !DW.focusLost) DW.queue(DW.FocusLost, false, 0);
+  if (lost && !DW.focusLost) {
+    for (var key in DW.held) DW.queue(DW.KeyUp, false, Number(key));
+    DW.held = {};
+    DW.queue(DW.FocusLost, false, 0);
+  }
   DW.focusLost = lost;
 };
 
