@@ -13,7 +13,7 @@ const zlib = require('zlib');
 const {serve, launch} = require('../../web/chromium.js');
 
 const [site, replay, dataRoot] = process.argv.slice(2).map((p) => path.resolve(p));
-const KEY = {S: 19, F12: 58, OPENBRACE: 65, SPACE: 75, LEFT: 82};
+const KEY = {S: 19, F12: 58, OPENBRACE: 65, ENTER: 67, SPACE: 75, LEFT: 82, ALT: 119};
 const largest = 65536;  // bytes a link or a dropped file may hold (web/demo.cpp)
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'driftwing-page-'));
 const b64url = (bytes) => Buffer.from(bytes).toString('base64url');
@@ -58,10 +58,10 @@ async function lineBecomes(page, pattern) {
   assert.match(now, pattern, `the page's line says '${now}'`);
 }
 
-// The keys the demo logged ("FRAME down|up KEY"), as [kind, key] and the frame of each.
+// The keys the demo logged ("FRAME down|up KEY [alt]"): the frame, kind and key of each.
 function keysOf(text) {
   return text.trim().split('\n').filter(Boolean).map((l) => l.replace(/^key /, '').split(' '))
-    .map(([frame, kind, key]) => ({frame: Number(frame), kind, key: Number(key)}));
+    .map(([frame, kind, key, alt]) => ({frame: Number(frame), kind, key: Number(key), alt: alt === 'alt'}));
 }
 
 // Waits for a file to land in FOLDER (no partial download left), returns its text.
@@ -129,10 +129,14 @@ const rows = [
     await cdp.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
     await browser.defaultBrowserContext().overridePermissions(url.replace(/\/$/, ''), ['clipboard-read', 'clipboard-write']);
     for (const key of ['ArrowLeft', 'BracketLeft', 'KeyS', 'F12']) await page.keyboard.press(key);
+    await page.keyboard.down('AltLeft');
+    await page.keyboard.press('Enter');
+    await page.keyboard.up('AltLeft');
     await page.click('#save');
     const saved = await download(folder, 'demo.keys');
-    assert.deepStrictEqual(keysOf(saved).map((k) => [k.kind, k.key]),
-      [KEY.LEFT, KEY.OPENBRACE, KEY.S, KEY.F12].flatMap((k) => [['down', k], ['up', k]]));
+    assert.deepStrictEqual(keysOf(saved).map((k) => [k.kind, k.key, k.alt]),
+      [KEY.LEFT, KEY.OPENBRACE, KEY.S, KEY.F12].flatMap((k) => [['down', k, false], ['up', k, false]])
+        .concat([['down', KEY.ALT, true], ['down', KEY.ENTER, true], ['up', KEY.ENTER, false], ['up', KEY.ALT, false]]));
     await page.click('#link');
     await lineBecomes(page, /^link (copied|in the address)$/);
     const hash = await page.evaluate(() => location.hash);
