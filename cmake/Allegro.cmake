@@ -1,5 +1,13 @@
 # Allegro 4: from pkg-config on Linux; a cross build points ALLEGRO_ROOT at its own static build.
-if(CMAKE_CROSSCOMPILING AND ALLEGRO_ROOT)
+if(EMSCRIPTEN)
+  # The browser: Allegro's portable core compiled by emcc (scripts/web), no drivers of its own.
+  if(NOT ALLEGRO_ROOT OR NOT EXISTS "${ALLEGRO_ROOT}/lib/liballeg.a")
+    message(FATAL_ERROR "the browser build needs ALLEGRO_ROOT: Allegro compiled with emcc, as scripts/web makes it")
+  endif()
+  add_library(driftwing::allegro INTERFACE IMPORTED)
+  target_include_directories(driftwing::allegro INTERFACE "${ALLEGRO_ROOT}/include")
+  target_link_libraries(driftwing::allegro INTERFACE "${ALLEGRO_ROOT}/lib/liballeg.a")
+elseif(CMAKE_CROSSCOMPILING AND ALLEGRO_ROOT)
   add_library(driftwing::allegro INTERFACE IMPORTED)
   target_include_directories(driftwing::allegro INTERFACE "${ALLEGRO_ROOT}/include")
   target_compile_definitions(driftwing::allegro INTERFACE ALLEGRO_STATICLINK)

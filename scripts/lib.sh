@@ -44,3 +44,74 @@ configure_and_build() {
     cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$dir" -j "$JOBS"
 }
+
+# Allegro 4.4's source, which the Windows and the browser builds compile themselves.
+ALLEGRO_VERSION=4.4.3.1
+ALLEGRO_TARBALL="allegro4.4_${ALLEGRO_VERSION}.orig.tar.gz"
+
+# fetch_allegro_source DIR: Debian's source of Allegro 4.4 as DIR/$ALLEGRO_TARBALL, checked
+# against the checksum its .dsc gives. Only the original tarball is needed (the Debian
+# changes are not used). A tarball another build already fetched and checked is copied.
+fetch_allegro_source() {
+    local tarball="$1/$ALLEGRO_TARBALL"
+    [ -s "$tarball" ] && return 0
+    mkdir -p "$1"
+    local other
+    for other in "$ROOT"/build/*-allegro/src/"$ALLEGRO_TARBALL"; do
+        [ -s "$other" ] || continue
+        cp "$other" "$tarball.part" && mv "$tarball.part" "$tarball" && return 0
+    done
+    local tmp
+    tmp="$(mktemp -d)"
+    # The Debian changes file may be missing on the mirror: that failure is fine as
+    # long as the original tarball and the .dsc arrive.
+    echo "Fetching Allegro's source (only the .dsc and the original tarball are used)"
+    (cd "$tmp" && apt-get source --download-only allegro4.4 2>&1 | grep -v '^W: ' | tail -n 3) || true
+    if [ ! -s "$tmp/$ALLEGRO_TARBALL" ] &&
+        ! grep -rqs "^Types:.*deb-src" /etc/apt/sources.list.d/ &&
+        ! grep -qs "^deb-src .*bookworm" /etc/apt/sources.list; then
+        # The source packages come from the same server as the machine's own packages.
+        local mirror
+        mirror=$(apt-cache policy | awk '$3 == "bookworm/main" && $NF == "Packages" { print $2; exit }')
+        [ -n "$mirror" ] || { echo "apt knows no server for bookworm's packages" >&2; return 1; }
+        echo "Adding bookworm's source packages from $mirror to apt"
+        printf '%s\n' "Types: deb-src" "URIs: $mirror" \
+            "Suites: bookworm" "Components: main" \
+            "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" |
+            as_root tee /etc/apt/sources.list.d/driftwing-src.sources >/dev/null
+        apt_update
+        (cd "$tmp" && apt-get source --download-only allegro4.4 2>&1 | grep -v '^W: ' | tail -n 3) || true
+    fi
+    local dsc
+    dsc="$(ls "$tmp"/allegro4.4_*.dsc 2>/dev/null | head -n 1)"
+    if [ -z "$dsc" ] || [ ! -s "$tmp/$ALLEGRO_TARBALL" ]; then
+        echo "Could not fetch Allegro's source ($ALLEGRO_TARBALL)" >&2
+        rm -rf "$tmp"
+        return 1
+    fi
+    local want got
+    want="$(awk -v f="$ALLEGRO_TARBALL" '/^Checksums-Sha256:/ {s = 1; next}
+        /^[^ ]/ {s = 0} s && $3 == f {print $1}' "$dsc")"
+    got="$(sha256sum "$tmp/$ALLEGRO_TARBALL" | cut -d' ' -f1)"
+    if [ -z "$want" ] || [ "$want" != "$got" ]; then
+        echo "Allegro's source does not match its .dsc checksum ($got, expected $want)" >&2
+        rm -rf "$tmp"
+        return 1
+    fi
+    mv "$tmp/$ALLEGRO_TARBALL" "$tarball"
+    rm -rf "$tmp"
+}
+
+# generate_data HOST_DIR: DATA_DIR is the native asset generator's data/: the tests' build
+# when there is one, otherwise a small host build of its own in HOST_DIR.
+generate_data() {
+    local host="$ROOT/build/test"
+    if [ ! -f "$host/CMakeCache.txt" ]; then
+        host="$1"
+        [ -f "$host/CMakeCache.txt" ] ||
+            cmake -S "$ROOT" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+                -DDRIFTWING_TESTS=OFF >/dev/null
+    fi
+    cmake --build "$host" --target assets -j "$JOBS" >/dev/null
+    DATA_DIR="$host/data"
+}

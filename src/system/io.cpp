@@ -322,8 +322,12 @@ bool NewFile::moveIntoPlace(std::string& why) {
         if (existing_ == Existing::replace) {
             moved = std::rename(partPath_.c_str(), name.c_str()) == 0;
         } else {
+#ifdef RENAME_NOREPLACE
             moved = renameat2(AT_FDCWD, partPath_.c_str(), AT_FDCWD, name.c_str(),
                               RENAME_NOREPLACE) == 0;
+#else
+            errno = ENOSYS;  // no such rename here: the second name below
+#endif
             // A file system without that kind of rename: a second name, then the part's goes.
             if (!moved && errno != EEXIST && link(partPath_.c_str(), name.c_str()) == 0) {
                 ::unlink(partPath_.c_str());

@@ -1,0 +1,433 @@
+// browser.js -- the browser platform's JavaScript half: canvas, keys, pad, Web Audio, waits
+//
+// Linked with emcc --js-library. Each dw_ function is called by browser.cpp or by the
+// browser's Allegro drivers; the page's state (DW) comes from browser_page.js.
+mergeInto(LibraryManager.library, {
+  // The platform opens: the frame's and the band's sizes, the game's scale (0: the largest
+  // that fits), and Web Audio made (suspended until the first key or click). 0: no canvas.
+  dw_open: function (frameWidth, frameHeight, bandRows, scale) {
+    var frame = DW.element('frame'), band = DW.element('band');
+    if (!frame || !frame.getContext) return 0;
+    DW.frameWidth = frameWidth; DW.frameHeight = frameHeight; DW.bandRows = bandRows;
+    DW.fixedScale = scale;
+    frame.width = frameWidth; frame.height = frameHeight;
+    DW.frameContext = frame.getContext('2d', {alpha: false});
+    if (band) {
+      band.width = frameWidth; band.height = bandRows;
+      DW.bandContext = band.getContext('2d', {alpha: false});
+    }
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (Context && !DW.audio) {
+      var context = new Context();
+      var bus = function () {
+        var gain = context.createGain();
+        gain.connect(context.destination);
+        return gain;
+      };
+      DW.audio = {context: context, music: bus(), effects: bus(), buffers: new Map(), voice: null};
+    }
+    DW.channel = new MessageChannel();
+    DW.posted = [];
+    DW.channel.port1.onmessage = function () { DW.posted.shift()(); };
+    DW.layout();
+    DW.say('');
+    return 1;
+  },
+
+  // One key of the table in browser.cpp: the KeyboardEvent.code of a key's place and
+  // Allegro's number for it.
+  dw_map_key: function (code, key) {
+    DW.keyOf[UTF8ToString(code)] = key;
+  },
+
+  dw_set_title: function (title) {
+    document.title = UTF8ToString(title);
+  },
+
+  dw_show_message: function (text) {
+    DW.say(UTF8ToString(text));
+  },
+
+  // The screen's size in device pixels, for Allegro's get_desktop_resolution.
+  dw_desktop_size: function (width, height) {
+    var ratio = window.devicePixelRatio || 1;
+    HEAP32[width >> 2] = Math.round(screen.width * ratio);
+    HEAP32[height >> 2] = Math.round(screen.height * ratio);
+  },
+
+  // A finished frame (RGBA, frameWidth x frameHeight) into the canvas, and the band below
+  // it (RGBA, or 0 for black).
+  dw_present: function (frame, band) {
+    var w = DW.frameWidth, h = DW.frameHeight;
+    DW.frameContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, frame, w * h * 4), w, h), 0, 0);
+    if (DW.bandContext && DW.band) {
+      if (band) {
+        var rows = DW.bandRows;
+        DW.bandContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, band, w * rows * 4), w, rows), 0, 0);
+      } else {
+        DW.bandContext.fillStyle = '#000';
+        DW.bandContext.fillRect(0, 0, w, DW.bandRows);
+      }
+    }
+    if (!DW.frames) DW.firstFrameAt = performance.now();
+    DW.frames += 1;
+  },
+
+  // Back to an empty page before a start-up failure's line: the canvas black.
+  dw_leave: function () {
+    if (!DW.frameContext) return;
+    DW.frameContext.fillStyle = '#000';
+    DW.frameContext.fillRect(0, 0, DW.frameWidth, DW.frameHeight);
+  },
+
+  // Up to ROOM queued events into EVENTS (kind, alt, key: three ints each); how many.
+  dw_read_input: function (events, room) {
+    var n = Math.min(room, DW.events.length);
+    for (var i = 0; i < n; ++i) {
+      var e = DW.events[i];
+      HEAP32[(events >> 2) + 3 * i] = e[0];
+      HEAP32[(events >> 2) + 3 * i + 1] = e[1];
+      HEAP32[(events >> 2) + 3 * i + 2] = e[2];
+    }
+    DW.events.splice(0, n);
+    return n;
+  },
+
+  // The first pad's stick and D-pad (bits 0-3: left, right, up, down) and its buttons
+  // (bit n: button n + 1), into STATE[0] and STATE[1].
+  dw_read_pad: function (state) {
+    var pads = navigator.getGamepads ? navigator.getGamepads() : [], pad = null;
+    for (var i = 0; i < pads.length && !pad; ++i) if (pads[i] && pads[i].connected) pad = pads[i];
+    var directions = 0, buttons = 0;
+    if (pad) {
+      var x = pad.axes.length > 0 ? pad.axes[0] : 0, y = pad.axes.length > 1 ? pad.axes[1] : 0;
+      var held = function (n) { return n < pad.buttons.length && pad.buttons[n].pressed; };
+      // The standard mapping's D-pad is buttons 12 to 15: up, down, left, right.
+      var standard = pad.mapping === 'standard';
+      if (x < -0.5 || (standard && held(14))) directions |= 1;
+      if (x > 0.5 || (standard && held(15))) directions |= 2;
+      if (y < -0.5 || (standard && held(12))) directions |= 4;
+      if (y > 0.5 || (standard && held(13))) directions |= 8;
+      for (var b = 0; b < Math.min(32, pad.buttons.length); ++b) if (held(b)) buttons |= 1 << b;
+    }
+    HEAPU32[state >> 2] = directions;
+    HEAPU32[(state >> 2) + 1] = buttons >>> 0;
+  },
+
+  // Waits until performance.now() reaches TARGET (milliseconds), always letting the page
+  // draw and take its events first, however late the frame is. Timers wake it about a
+  // millisecond early; the last moments are waited in messages to the page itself. Notes
+  // each frame's work and the time between frame starts.
+  dw_sleep_until__deps: ['$Asyncify'],
+  dw_sleep_until: function (target) {
+    return Asyncify.handleSleep(function (wakeUp) {
+      var asleep = performance.now();
+      var step = function () {
+        var now = performance.now(), left = target - now;
+        if (left > 2) {
+          setTimeout(step, left - 1.5);
+        } else if (left > 0) {
+          DW.posted.push(step);
+          DW.channel.port2.postMessage(0);
+        } else {
+          var t = DW.times;
+          if (DW.frameStart !== undefined) {
+            t.work[t.count % t.work.length] = asleep - DW.frameStart;
+            t.intervals[t.count % t.intervals.length] = now - DW.frameStart;
+            t.count += 1;
+          }
+          DW.frameStart = now;
+          wakeUp();
+        }
+      };
+      DW.posted.push(step);
+      DW.channel.port2.postMessage(0);
+    });
+  },
+
+  // Starts a sound. The sample (Allegro's unsigned 8- or 16-bit, mono or interleaved stereo)
+  // becomes an AudioBuffer once; each side's gain is Allegro's mixer's linear pan law at
+  // VOLUME; the rate is FREQUENCY / 1000 of its own. A looping sound is the music, in place
+  // of any before it. Effects before the page may make sound are dropped.
+  dw_sample: function (data, bits, stereo, rate, length, volume, pan, frequency, loop) {
+    var audio = DW.audio;
+    if (!audio || length <= 0 || (!loop && audio.context.state !== 'running')) return;
+    var key = data + ':' + bits + ':' + stereo + ':' + rate + ':' + length;
+    var buffer = audio.buffers.get(key);
+    // AudioBuffers take 3000 to 768000 samples a second: outside, the rate makes up for it.
+    var stored = Math.min(768000, Math.max(3000, rate));
+    if (!buffer) {
+      var channels = stereo ? 2 : 1;
+      buffer = audio.context.createBuffer(channels, length, stored);
+      var sides = [];
+      for (var c = 0; c < channels; ++c) sides.push(buffer.getChannelData(c));
+      var n = length * channels;
+      if (bits === 8) {
+        var bytes = HEAPU8.subarray(data, data + n);
+        for (var i = 0; i < n; ++i) sides[i % channels][(i / channels) | 0] = (bytes[i] - 128) / 128;
+      } else {
+        var words = HEAPU16.subarray(data >> 1, (data >> 1) + n);
+        for (var j = 0; j < n; ++j) sides[j % channels][(j / channels) | 0] = (words[j] - 32768) / 32768;
+      }
+      audio.buffers.set(key, buffer);
+    }
+    var voice = {buffer: buffer, rate: frequency / 1000 * rate / stored, volume: volume, pan: pan,
+                 offset: 0, source: null, startedAt: 0};
+    if (loop) {
+      if (audio.voice && audio.voice.source) audio.voice.source.stop();
+      audio.voice = voice;
+    }
+    DWAudio.start(voice, loop ? audio.music : audio.effects, loop);
+  },
+
+  dw_sample__deps: ['$DWAudio'],
+  $DWAudio: {
+    // Allegro's mixer: each side linear in the pan, a centred sound at half on both.
+    sides: function (volume, pan) {
+      var left = volume * (255 - pan), right = volume * pan;
+      left += left >> 7;
+      right += right >> 7;
+      return [Math.min(left, 65535) / 65536, Math.min(right, 65535) / 65536];
+    },
+    // Plays VOICE into BUS from its offset (seconds into its buffer).
+    start: function (voice, bus, loop) {
+      var context = DW.audio.context, source = context.createBufferSource();
+      source.buffer = voice.buffer;
+      source.loop = loop;
+      source.playbackRate.value = voice.rate;
+      var gains = DWAudio.sides(voice.volume, voice.pan), merger = context.createChannelMerger(2);
+      var left = context.createGain(), right = context.createGain();
+      left.gain.value = gains[0];
+      right.gain.value = gains[1];
+      if (voice.buffer.numberOfChannels === 2) {
+        var splitter = context.createChannelSplitter(2);
+        source.connect(splitter);
+        splitter.connect(left, 0);
+        splitter.connect(right, 1);
+      } else {
+        source.connect(left);
+        source.connect(right);
+      }
+      left.connect(merger, 0, 0);
+      right.connect(merger, 0, 1);
+      merger.connect(bus);
+      voice.source = source;
+      voice.startedAt = context.currentTime;
+      source.start(0, voice.offset);
+    },
+  },
+
+  // The player's loudness (0..100) for the music and for the effects, at once.
+  dw_loudness: function (music, effects) {
+    if (!DW.audio) return;
+    DW.audio.music.gain.value = music / 100;
+    DW.audio.effects.gain.value = effects / 100;
+  },
+
+  // The music held where it is (a pause) or going on from there.
+  dw_hold_music__deps: ['$DWAudio'],
+  dw_hold_music: function (held) {
+    var audio = DW.audio, voice = audio ? audio.voice : null;
+    if (!voice || held === !voice.source) return;
+    if (held) {
+      var played = (audio.context.currentTime - voice.startedAt) * voice.rate;
+      voice.offset = (voice.offset + played) % voice.buffer.duration;
+      voice.source.stop();
+      voice.source = null;
+    } else {
+      DWAudio.start(voice, audio.music, true);
+    }
+  },
+
+  // Into the browser's fullscreen (the game's area only) or out of it; 1 when it is so.
+  dw_set_fullscreen__deps: ['$Asyncify'],
+  dw_set_fullscreen: function (wanted) {
+    return Asyncify.handleSleep(function (wakeUp) {
+      var area = DW.element('game'), answered = false;
+      var answer = function () {
+        if (answered) return;
+        answered = true;
+        DW.fullscreen = document.fullscreenElement === area;
+        DW.layout();
+        wakeUp(DW.fullscreen === !!wanted ? 1 : 0);
+      };
+      var asked = null;
+      if (!!wanted !== DW.fullscreen) {
+        if (wanted && area && area.requestFullscreen) asked = area.requestFullscreen();
+        else if (!wanted && document.exitFullscreen) asked = document.exitFullscreen();
+      }
+      if (asked) asked.then(answer, answer);
+      // A browser that never answers (a denied request can stay pending) leaves it as it was.
+      setTimeout(answer, asked ? 2000 : 0);
+    });
+  },
+
+  // The screen now: SCREEN[0] scale, [1] fullscreen, [2] room for the band.
+  dw_screen: function (screen) {
+    HEAP32[screen >> 2] = DW.scale;
+    HEAP32[(screen >> 2) + 1] = DW.fullscreen ? 1 : 0;
+    HEAP32[(screen >> 2) + 2] = DW.band ? 1 : 0;
+  },
+
+  // The page's buttons pressed since the last call (PageButton bits).
+  dw_take_buttons: function () {
+    var pressed = DW.buttons;
+    DW.buttons = 0;
+    return pressed;
+  },
+
+  dw_download: function (name, bytes, size, type) {
+    var blob = new Blob([HEAPU8.slice(bytes, bytes + size)], {type: UTF8ToString(type)});
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = UTF8ToString(name);
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 60000);
+  },
+
+  // Results of the calls below are held in DW.result (bytes) and DW.resultName until the
+  // C++ side copies them out with dw_copy_result.
+  dw_result_length: function () {
+    return DW.result ? DW.result.length : 0;
+  },
+
+  dw_copy_result: function (to) {
+    if (DW.result) HEAPU8.set(DW.result, to);
+    DW.result = null;
+  },
+
+  // The address's part after '#', as UTF-8 in DW.result; its length.
+  dw_location_hash: function () {
+    var hash = window.location.hash.replace(/^#/, '');
+    DW.result = new TextEncoder().encode(hash);
+    return DW.result.length;
+  },
+
+  dw_set_location_hash: function (hash) {
+    var text = UTF8ToString(hash);
+    var address = window.location.href.replace(/#.*$/, '') + (text ? '#' + text : '');
+    history.replaceState(history.state, '', address);
+  },
+
+  dw_copy_text__deps: ['$Asyncify'],
+  dw_copy_text: function (text) {
+    var value = UTF8ToString(text);
+    return Asyncify.handleSleep(function (wakeUp) {
+      // The older way, for pages the Clipboard API refuses.
+      var byCommand = function () {
+        var area = document.createElement('textarea');
+        area.value = value;
+        document.body.appendChild(area);
+        area.select();
+        var copied = false;
+        try { copied = document.execCommand('copy'); } catch (e) { copied = false; }
+        area.remove();
+        wakeUp(copied ? 1 : 0);
+      };
+      if (navigator.clipboard && navigator.clipboard.writeText) {
+        navigator.clipboard.writeText(value).then(function () { wakeUp(1); }, byCommand);
+      } else {
+        byCommand();
+      }
+    });
+  },
+
+  // SIZE bytes at BYTES, deflated (raw) and in base64url without padding, in DW.result;
+  // its length.
+  dw_deflate__deps: ['$Asyncify'],
+  dw_deflate: function (bytes, size) {
+    var input = HEAPU8.slice(bytes, bytes + size);
+    return Asyncify.handleSleep(function (wakeUp) {
+      var stream = new Blob([input]).stream().pipeThrough(new CompressionStream('deflate-raw'));
+      new Response(stream).arrayBuffer().then(function (packed) {
+        var bytes = new Uint8Array(packed), text = '';
+        for (var i = 0; i < bytes.length; i += 0x8000)
+          text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+        var url = btoa(text).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
+        DW.result = new TextEncoder().encode(url);
+        wakeUp(DW.result.length);
+      }, function () {
+        DW.result = null;
+        wakeUp(-1);
+      });
+    });
+  },
+
+  // TEXT (base64url) inflated into DW.result, at most MAX_BYTES of it. Returns 0, or 1: no
+  // base64url, 2: damaged or cut, 3: over MAX_BYTES.
+  dw_inflate__deps: ['$Asyncify'],
+  dw_inflate: function (text, maxBytes) {
+    var value = UTF8ToString(text);
+    return Asyncify.handleSleep(function (wakeUp) {
+      DW.result = null;
+      if (!/^[A-Za-z0-9_-]*={0,2}$/.test(value) || value.replace(/=+$/, '').length % 4 === 1) {
+        wakeUp(1);
+        return;
+      }
+      var binary = atob(value.replace(/-/g, '+').replace(/_/g, '/').replace(/=+$/, '') +
+                        '==='.slice((value.replace(/=+$/, '').length + 3) % 4));
+      var packed = new Uint8Array(binary.length);
+      for (var i = 0; i < binary.length; ++i) packed[i] = binary.charCodeAt(i);
+      var reader = new Blob([packed]).stream().pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+      var parts = [], total = 0;
+      var read = function () {
+        reader.read().then(function (chunk) {
+          if (chunk.done) {
+            var all = new Uint8Array(total), at = 0;
+            parts.forEach(function (part) { all.set(part, at); at += part.length; });
+            DW.result = all;
+            wakeUp(0);
+            return;
+          }
+          total += chunk.value.length;
+          if (total > maxBytes) {
+            reader.cancel();
+            wakeUp(3);
+            return;
+          }
+          parts.push(chunk.value);
+          read();
+        }, function () { wakeUp(2); });
+      };
+      read();
+    });
+  },
+
+  dw_dropped_waiting: function () {
+    return DW.dropped.length;
+  },
+
+  // The oldest file dropped on the page and not yet taken: its first MAX_BYTES + 1 bytes in
+  // DW.result and its name in DW.resultName; their lengths in LENGTHS[0] and [1]. 0: none.
+  dw_take_dropped__deps: ['$Asyncify'],
+  dw_take_dropped: function (maxBytes, lengths) {
+    return Asyncify.handleSleep(function (wakeUp) {
+      var file = DW.dropped.shift();
+      if (!file) {
+        wakeUp(0);
+        return;
+      }
+      var name = new TextEncoder().encode(file.name);
+      file.slice(0, maxBytes + 1).arrayBuffer().then(function (bytes) {
+        DW.result = new Uint8Array(bytes);
+        DW.resultName = name;
+        HEAP32[lengths >> 2] = DW.result.length;
+        HEAP32[(lengths >> 2) + 1] = name.length;
+        wakeUp(1);
+      }, function () {
+        DW.result = new Uint8Array(0);
+        DW.resultName = name;
+        HEAP32[lengths >> 2] = 0;
+        HEAP32[(lengths >> 2) + 1] = name.length;
+        wakeUp(1);
+      });
+    });
+  },
+
+  dw_copy_result_name: function (to) {
+    if (DW.resultName) HEAPU8.set(DW.resultName, to);
+    DW.resultName = null;
+  },
+});
