@@ -70,19 +70,13 @@ def signalled_while_encoding(sig):
     return act
 
 
-def streams(path):
-    """The kinds of stream in a video and the number of its pictures, as ffprobe reads them."""
-    said = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-show_entries",
-                           "stream=codec_type,nb_read_frames", "-of", "csv=p=0", path],
-                          capture_output=True, text=True).stdout.split()
-    return sorted(said)
-
-
 def whole(name, frames):
-    """A check: the video NAME has a video stream of FRAMES pictures and a sound stream."""
+    """A check: the video NAME holds a sound and FRAMES pictures, as ffprobe reads it."""
     def check(ctx):
-        got = [kind.split(",")[0] if kind.startswith("audio") else kind
-               for kind in streams(ctx.path(name))]
+        said = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-show_entries",
+                               "stream=codec_type,nb_read_frames", "-of", "csv=p=0", ctx.path(name)],
+                              capture_output=True, text=True).stdout.split()
+        got = sorted(kind.split(",")[0] if kind.startswith("audio") else kind for kind in said)
         if got != ["audio", "video,%d" % frames]:
             return "%s holds %s, not a sound and %d pictures" % (name, got, frames)
     return check
