@@ -12,7 +12,7 @@ from failures_lib import Row
 
 SHORT = "30 -\n1 S\n60 SPACE\n"      # 91 frames: a video of it is made in a moment
 MINUTE = "1 S\n3600 SPACE\n"          # ffmpeg encodes it for seconds
-TEN_SECONDS = "1 S\n600 SPACE\n"    # 601 frames, encoded while a second maker tries
+FOUR_SECONDS = "1 S\n240 SPACE\n"    # 241 frames, encoded while a second maker tries
 GAME = "30 -\n1 S\n300 SPACE\n800 LEFT+SPACE\n"  # the tester's r.keys: 1131 frames
 
 
@@ -84,7 +84,7 @@ def whole(name, frames):
 
 def first_maker(ctx):
     """A setup: another runner makes the same video, and has begun its part file."""
-    files(one_keys=TEN_SECONDS)(ctx)
+    files(one_keys=FOUR_SECONDS)(ctx)
     ctx.first = subprocess.Popen([ctx.replay, "--scale", "1", "--video", ctx.path("o.mp4"),
                                   ctx.path("one.keys")], cwd=os.path.join(ctx.dir, "game"),
                                  env=ctx.env(), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -97,7 +97,7 @@ def first_kept(ctx):
     said = ctx.first.communicate(timeout=20)[1].decode(errors="replace")
     if ctx.first.returncode != 0:
         return "the first maker ended with %d: %s" % (ctx.first.returncode, said)
-    return left("one.keys", "o.mp4", check=whole("o.mp4", 601))(ctx)
+    return left("one.keys", "o.mp4", check=whole("o.mp4", 241))(ctx)
 
 
 def links(ctx):

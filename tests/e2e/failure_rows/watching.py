@@ -98,10 +98,10 @@ ROWS = [
         exit=0, lines=0, within=0.5, check=seen),
     # The last frame is shown and stays, paused, until Escape.
     Row("End shows the last frame and stays", ["--scale", "1", "--play", "{tmp}/w.keys"],
-        setup=recording(SHORT, SHORT_FRAMES), action=keys_then([("End", 0.1)], SHORT_FRAMES, 3, 0.5),
+        setup=recording(SHORT, SHORT_FRAMES), action=keys_then([("End", 0.1)], SHORT_FRAMES, 3, 0.3),
         exit=0, lines=1, within=1, stderr=NO_NOTES, check=seen),
     Row("Right in the last ten seconds shows the last frame", ["--scale", "1", "--play", "{tmp}/w.keys"],
-        setup=recording(SHORT, SHORT_FRAMES), action=keys_then([("Right", 0.1), ("Right", 0.1)], SHORT_FRAMES, 3, 0.5),
+        setup=recording(SHORT, SHORT_FRAMES), action=keys_then([("Right", 0.1), ("Right", 0.1)], SHORT_FRAMES, 3, 0.3),
         exit=0, lines=1, within=1, stderr=NO_NOTES, check=seen),
     Row("a recording cut short, watched to its end", ["--scale", "1", "--play", "{tmp}/w.keys"],
         setup=recording(HEADER + "30 -\n1 S\n5 SPACE\n"), exit=0, lines=1, within=3,
