@@ -13,6 +13,7 @@
 #include "spine/input.h"
 #include "spine/loop.h"
 #include "spine/machine.h"
+#include "spine/screenshot.h"
 #include "state/assets.h"
 #include "system/signals.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     } else {
         runLoop(recording ? recordingHooks() : LoopHooks{});
     }
+    finishScreenshots();
     shutdownSession();
     // A signal's code first; then any recording that could not be written whole, or a
     // recorded game that played out differently.

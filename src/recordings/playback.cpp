@@ -259,7 +259,8 @@ void runPlaybackLoop() {
     while (!p.ended && !p.differed) {
         machine().pace.call();
         const FrameInput in = takeInput();
-        if ((in.gameKeys & HeldEsc) || windowActions(in, false)) return;
+        // The window's actions first: a screenshot asked with Escape is still taken.
+        if (windowActions(in, false) || (in.gameKeys & HeldEsc)) return;
         for (int i = 0; i < in.keyCount; ++i) control(p, w, in.keys[i]);
         tick(p, w);
         if (p.ended || p.differed) break;

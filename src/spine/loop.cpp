@@ -70,7 +70,7 @@ bool pauseUntilResumed() {
         show(loop.paused);
         machine().pace.call();
         const FrameInput in = takeInput();
-        quit = (in.gameKeys & HeldEsc) || windowActions(in, false);
+        quit = windowActions(in, false) || (in.gameKeys & HeldEsc);
         for (int i = 0; i < in.actionCount; ++i) resumed = resumed || in.actions[i] == ActPause;
     }
     machine().holdMusic.call(false);
@@ -138,7 +138,8 @@ void runLoop(const LoopHooks& hooks) {
         const bool quit = handleKeys(in.gameKeys);
         passRequests();
         if (hooks.frameEnded) hooks.frameEnded();
-        if (quit || windowActions(in, game.gameMode == Playing)) return;
+        // A screenshot asked in the frame that quits is still taken; no pause then.
+        if (windowActions(in, !quit && game.gameMode == Playing) || quit) return;
         drawFrame();
         passRequests();
         show(backBuffer);

@@ -14,8 +14,15 @@ using ScreenshotKeeper = void (*)(const std::string& name, const unsigned char* 
 void keepScreenshotsWith(ScreenshotKeeper keeper);
 
 // Called between frames after F12: FRAME (8-bit, the frame's size) through PALETTE, every
-// pixel a SCALE x SCALE block, encoded and kept. In the pictures folder the file is new
+// pixel a SCALE x SCALE block, encoded and kept. Only the copy of the picture is made
+// here; the encoding and the file are done beside the frame loop (on Linux), one
+// screenshot after the other in the order asked. In the pictures folder the file is new
 // (-2, -3 ... when the name is taken), made whole before it takes its name; one line on
 // standard output names it, or one line on standard error says why not and no file is
 // left. The game goes on.
 void saveScreenshot(BITMAP* frame, const RGB* palette, int scale);
+
+// Called by main once the frame loop is over, before the program ends: every screenshot
+// asked for is kept (or said to have failed) before it returns; after a quit signal only
+// the one being written, and one line says how many were not.
+void finishScreenshots();

@@ -10,6 +10,7 @@
 #include <io.h>
 #include <process.h>
 #else
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -18,9 +19,13 @@ namespace {
 // Written by a signal handler, read at every look.
 volatile std::sig_atomic_t asked = 0;
 
-// Fixed slots, so that a signal handler can read them without touching the heap.
+// Fixed slots, so that a signal handler can read them without touching the heap. A
+// leftover's slot is claimed by one thread (the game's, or the screenshot writer) at a time:
+// free, being written, or holding its path.
 constexpr int leftoverSlots = 8, childSlots = 4;
+enum : int { slotFree, slotWriting, slotHeld };
 char leftovers[leftoverSlots][4096];
+std::atomic<int> leftoverState[leftoverSlots];
 std::atomic<long> children[childSlots];
 void (*saveAtOnce)() = nullptr;
 std::atomic<bool> ending{false};
@@ -51,6 +56,15 @@ void catchQuitSignals() {
 #endif
 }
 
+void leaveQuitSignalsToOtherThreads() {
+#ifndef _WIN32
+    sigset_t quit;
+    sigemptyset(&quit);
+    for (int signal : quitSignals) sigaddset(&quit, signal);
+    pthread_sigmask(SIG_BLOCK, &quit, nullptr);
+#endif
+}
+
 void askToQuit(int exitCode) {
     if (!asked) asked = exitCode;
 }
@@ -58,16 +72,21 @@ void askToQuit(int exitCode) {
 int quitAsked() { return asked; }
 
 void noteLeftover(const char* path) {
-    for (char* slot : leftovers) {
-        if (slot[0]) continue;
-        std::snprintf(slot, sizeof leftovers[0], "%s", path);
+    for (int i = 0; i < leftoverSlots; ++i) {
+        int expected = slotFree;
+        if (!leftoverState[i].compare_exchange_strong(expected, slotWriting)) continue;
+        std::snprintf(leftovers[i], sizeof leftovers[i], "%s", path);
+        leftoverState[i] = slotHeld;
         return;
     }
 }
 
 void forgetLeftover(const char* path) {
-    for (char* slot : leftovers)
-        if (std::strcmp(slot, path) == 0) slot[0] = '\0';
+    for (int i = 0; i < leftoverSlots; ++i) {
+        int held = slotHeld;
+        if (leftoverState[i] == slotHeld && std::strcmp(leftovers[i], path) == 0)
+            leftoverState[i].compare_exchange_strong(held, slotFree);
+    }
 }
 
 void noteChild(long pid) {
@@ -96,8 +115,8 @@ void endAtOnce(int code) {
         }
     }
     if (saveAtOnce) saveAtOnce();
-    for (const char* slot : leftovers)
-        if (slot[0]) ::unlink(slot);
+    for (int i = 0; i < leftoverSlots; ++i)
+        if (leftoverState[i] == slotHeld) ::unlink(leftovers[i]);
 #ifndef _WIN32
     for (std::atomic<long>& slot : children) {
         const pid_t pid = static_cast<pid_t>(slot.load());

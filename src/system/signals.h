@@ -13,6 +13,10 @@
 // handlers of its own in their place).
 void catchQuitSignals();
 
+// Called first by a thread of the program's own beside the main one (the screenshot
+// writer): the quit signals go to the other threads, whose waits they cut short.
+void leaveQuitSignalsToOtherThreads();
+
 // Asks the program to quit with this exit code (at least 1); the first ask's code is kept.
 void askToQuit(int exitCode);
 

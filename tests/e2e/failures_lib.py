@@ -72,6 +72,7 @@ class Context:
         env = dict(os.environ, HOME=self.home)
         env.pop("DISPLAY", None)
         env.pop("XDG_CONFIG_HOME", None)
+        env.pop("XDG_PICTURES_DIR", None)  # screenshots go to the row's HOME/Pictures
         if self.display:
             env["DISPLAY"] = self.display
         return env
