@@ -23,6 +23,12 @@ TraceWriter::TraceWriter(std::FILE* out, int pictureWidth, int pictureHeight)
     : out_(out),
       width_(pictureWidth),
       height_(pictureHeight) {
+    std::string before;
+    for (int f = 0; f < gameStateFieldCount; ++f) {
+        before += std::string(",\"") + gameStateFields[f].name + "\":";
+        plan(gameStateFields[f], 0, before);
+    }
+    stateEnd_ = before;
     for (WaitingLine& line : waiting_) {
         line.text.resize(lineCapacity);
         line.pixels.resize(static_cast<size_t>(pictureWidth) * static_cast<size_t>(pictureHeight));
@@ -51,26 +57,33 @@ void TraceWriter::key(const char* name) {
     put("\":");
 }
 
-// A field of the record at RECORD: an integer, a record as a row, or a table of either.
-void TraceWriter::field(const StateField& f, const unsigned char* record) {
-    const unsigned char* at = record + f.offset;
-    if (f.rows) put('[');
+// The text around a field of the record at OFFSET: an integer, a record as a row, or a
+// table of either, as steps of the state's text (see TraceWriter::Step).
+void TraceWriter::plan(const StateField& f, size_t offset, std::string& before) {
+    size_t at = offset + f.offset;
+    if (f.rows) before += '[';
     for (int row = 0; row < (f.rows ? f.rows : 1); ++row, at += f.stride) {
-        if (row) put(',');
+        if (row) before += ',';
         if (!f.fields) {
-            int32_t value;
-            std::memcpy(&value, at, sizeof value);
-            number(value);
+            Step step{static_cast<uint32_t>(at), static_cast<uint32_t>(prefixes_.size()),
+                      static_cast<uint8_t>(before.size()), {}};
+            if (before.size() <= sizeof step.text) {
+                std::memcpy(step.text, before.data(), before.size());
+            } else {
+                prefixes_ += before;
+            }
+            steps_.push_back(step);
+            before.clear();
             continue;
         }
-        put('[');
+        before += '[';
         for (int i = 0; i < f.fieldCount; ++i) {
-            if (i) put(',');
-            field(f.fields[i], at);
+            if (i) before += ',';
+            plan(f.fields[i], at, before);
         }
-        put(']');
+        before += ']';
     }
-    if (f.rows) put(']');
+    if (f.rows) before += ']';
 }
 
 void TraceWriter::writeFrame(int64_t frame, const std::vector<TracedSound>& sounds,
@@ -136,11 +149,20 @@ void TraceWriter::formatLine(WaitingLine& line, int64_t frame,
     key("frame");
     number(frame);
 
+    // The game state, from the steps planned once: each integer with the text before it.
     const auto* state = reinterpret_cast<const unsigned char*>(&game);
-    for (int f = 0; f < gameStateFieldCount; ++f) {
-        key(gameStateFields[f].name);
-        field(gameStateFields[f], state);
+    for (const Step& step : steps_) {
+        if (step.prefixLength <= sizeof step.text) {
+            std::memcpy(cursor_, step.text, sizeof step.text);  // one store; the rest overwritten
+        } else {
+            std::memcpy(cursor_, prefixes_.data() + step.prefixAt, step.prefixLength);
+        }
+        cursor_ += step.prefixLength;
+        int32_t value;
+        std::memcpy(&value, state + step.offset, sizeof value);
+        number(value);
     }
+    put(stateEnd_.c_str());
 
     key("sounds");
     put('[');

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "picture_hash.h"
@@ -55,7 +56,7 @@ private:
     void put(const char* text);
     void number(int64_t value);
     void key(const char* name);  // ,"name": (the comma only after the first key)
-    void field(const StateField& f, const unsigned char* record);
+    void plan(const StateField& f, size_t offset, std::string& before);
 
     std::FILE* out_;
     int width_, height_;
@@ -64,6 +65,17 @@ private:
     uint64_t previousHash_ = 0;  // hash of the last line written
     WaitingLine waiting_[hashLanes];
     int waitingCount_ = 0;
+    // The game state's part of a line, planned once from its field table: for each
+    // integer, the text before it and where it lies in the state. The text is a comma
+    // and brackets, 4 bytes at most, held in the step, or else (a key) in prefixes_.
+    struct Step {
+        uint32_t offset;
+        uint32_t prefixAt;  // in prefixes_, when prefixLength > 4
+        uint8_t prefixLength;
+        char text[4];
+    };
+    std::vector<Step> steps_;
+    std::string prefixes_, stateEnd_;
     char* cursor_ = nullptr;
     bool firstKey_ = true;
 };
