@@ -27,6 +27,7 @@ void dw_show_message(const char* text);
 int dw_result_length();
 void dw_copy_result(void* to);
 int dw_location_hash();
+int dw_address();
 void dw_set_location_hash(const char* hash);
 int dw_copy_text(const char* text);
 int dw_deflate(const void* bytes, size_t size);
@@ -231,6 +232,12 @@ void browserShowMessage(const char* text) { dw_show_message(text); }
 
 std::string browserLocationHash() {
     dw_location_hash();
+    const std::vector<uint8_t> bytes = takeResult();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string browserAddress() {
+    dw_address();
     const std::vector<uint8_t> bytes = takeResult();
     return std::string(bytes.begin(), bytes.end());
 }

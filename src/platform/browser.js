@@ -305,6 +305,12 @@ mergeInto(LibraryManager.library, {
     return DW.result.length;
   },
 
+  // The page's whole address, as UTF-8 in DW.result; its length.
+  dw_address: function () {
+    DW.result = new TextEncoder().encode(window.location.href);
+    return DW.result.length;
+  },
+
   dw_set_location_hash: function (hash) {
     var text = UTF8ToString(hash);
     var address = window.location.href.replace(/#.*$/, '') + (text ? '#' + text : '');

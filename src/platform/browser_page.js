@@ -132,6 +132,7 @@ DW.start = function () {
   });
   press('save', function () { DW.buttons |= 1; });
   press('link', function () { DW.buttons |= 2; });
+  window.addEventListener('hashchange', function () { DW.buttons |= 4; });
   DW.layout();
 };
 
