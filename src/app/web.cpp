@@ -155,7 +155,7 @@ bool readLink() {
 // A file dropped on the page: watched next when it is a key script or a recording.
 bool takeDropped(const DroppedFile& file) {
     const std::string name = safeText(file.name);
-    if (file.bytes.size() > largestScript) {
+    if (file.tooLarge) {
         browserShowMessage(("cannot play " + name + ": it is over 64 MiB").c_str());
         return false;
     }

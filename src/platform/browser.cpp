@@ -268,10 +268,11 @@ Inflated browserInflateFromBase64url(const std::string& text, size_t maxBytes,
 }
 
 bool browserTakeDroppedFile(size_t maxBytes, DroppedFile& file) {
-    int lengths[2] = {};
+    int lengths[3] = {};
     // Only a file that is there is waited for: the page reads it.
     if (!dw_dropped_waiting() || !dw_take_dropped(maxBytes, lengths)) return false;
     file.bytes = takeResult();
+    file.tooLarge = lengths[2] != 0;
     file.name.assign(static_cast<size_t>(lengths[1]), '\0');
     dw_copy_result_name(&file.name[0]);
     return true;

@@ -48,10 +48,12 @@ Inflated browserInflateFromBase64url(const std::string& text, size_t maxBytes,
 // A file dropped on the page since the last call.
 struct DroppedFile {
     std::string name;
-    std::vector<uint8_t> bytes;  // at most maxBytes + 1 of them: more means it was larger
+    std::vector<uint8_t> bytes;  // all of them; none when it is too large
+    bool tooLarge = false;       // it holds more than the bytes asked for
 };
 
-// True with the oldest file dropped and not yet taken; its first MAX_BYTES + 1 bytes.
+// True with the oldest file dropped and not yet taken: its bytes when there are at most
+// MAX_BYTES of them (a larger file is not read).
 bool browserTakeDroppedFile(size_t maxBytes, DroppedFile& file);
 
 // The page's buttons for recordings pressed since the last call (fullscreen is the page's

@@ -69,8 +69,10 @@ mergeInto(LibraryManager.library, {
         DW.bandContext.fillRect(0, 0, w, DW.bandRows);
       }
     }
-    if (!DW.frames) DW.firstFrameAt = performance.now();
+    DW.presentedAt = performance.now();
+    if (!DW.frames) DW.firstFrameAt = DW.presentedAt;
     DW.frames += 1;
+    if (window.driftwingOnFrame) window.driftwingOnFrame(DW.frames);  // a test's look at it
   },
 
   // Back to an empty page before a start-up failure's line: the canvas black.
@@ -117,7 +119,8 @@ mergeInto(LibraryManager.library, {
   // Waits until performance.now() reaches TARGET (milliseconds), always letting the page
   // draw and take its events first, however late the frame is. Timers wake it about a
   // millisecond early; the last moments are waited in messages to the page itself. Notes
-  // each frame's work and the time between frame starts.
+  // each frame's work (from the last wake to its picture's present) and the time between
+  // frame starts.
   dw_sleep_until__deps: ['$Asyncify'],
   dw_sleep_until: function (target) {
     return Asyncify.handleSleep(function (wakeUp) {
@@ -132,7 +135,8 @@ mergeInto(LibraryManager.library, {
         } else {
           var t = DW.times;
           if (DW.frameStart !== undefined) {
-            t.work[t.count % t.work.length] = asleep - DW.frameStart;
+            var shown = DW.presentedAt > DW.frameStart ? DW.presentedAt : asleep;
+            t.work[t.count % t.work.length] = shown - DW.frameStart;
             t.intervals[t.count % t.intervals.length] = now - DW.frameStart;
             t.count += 1;
           }
@@ -170,6 +174,8 @@ mergeInto(LibraryManager.library, {
         for (var j = 0; j < n; ++j) sides[j % channels][(j / channels) | 0] = (words[j] - 32768) / 32768;
       }
       audio.buffers.set(key, buffer);
+      // A new session loads its sounds again, elsewhere: the oldest buffers go.
+      if (audio.buffers.size > 8) audio.buffers.delete(audio.buffers.keys().next().value);
     }
     var voice = {buffer: buffer, rate: frequency / 1000 * rate / stored, volume: volume, pan: pan,
                  offset: 0, source: null, startedAt: 0};
@@ -405,8 +411,9 @@ mergeInto(LibraryManager.library, {
     return DW.dropped.length;
   },
 
-  // The oldest file dropped on the page and not yet taken: its first MAX_BYTES + 1 bytes in
-  // DW.result and its name in DW.resultName; their lengths in LENGTHS[0] and [1]. 0: none.
+  // The oldest file dropped on the page and not yet taken: its bytes in DW.result (none
+  // when it holds over MAX_BYTES: it is not read) and its name in DW.resultName; their
+  // lengths in LENGTHS[0] and [1], and 1 in [2] when it was too large. 0: none.
   dw_take_dropped__deps: ['$Asyncify'],
   dw_take_dropped: function (maxBytes, lengths) {
     return Asyncify.handleSleep(function (wakeUp) {
@@ -415,20 +422,17 @@ mergeInto(LibraryManager.library, {
         wakeUp(0);
         return;
       }
-      var name = new TextEncoder().encode(file.name);
-      file.slice(0, maxBytes + 1).arrayBuffer().then(function (bytes) {
+      var name = new TextEncoder().encode(file.name), large = file.size > maxBytes;
+      var taken = function (bytes) {
         DW.result = new Uint8Array(bytes);
         DW.resultName = name;
         HEAP32[lengths >> 2] = DW.result.length;
         HEAP32[(lengths >> 2) + 1] = name.length;
+        HEAP32[(lengths >> 2) + 2] = large ? 1 : 0;
         wakeUp(1);
-      }, function () {
-        DW.result = new Uint8Array(0);
-        DW.resultName = name;
-        HEAP32[lengths >> 2] = 0;
-        HEAP32[(lengths >> 2) + 1] = name.length;
-        wakeUp(1);
-      });
+      };
+      if (large) taken(new ArrayBuffer(0));
+      else file.arrayBuffer().then(taken, function () { taken(new ArrayBuffer(0)); });
     });
   },
 

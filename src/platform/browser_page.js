@@ -172,7 +172,9 @@ Module.onAbort = function (what) {
   DW.say('The game stopped: ' + why);
 };
 
-// What the tests and benchmarks read from the page.
+// What the tests and benchmarks read from the page. A test may also set
+// window.driftwingOnFrame before the page's script runs: it is called with each frame's
+// number as the frame is shown.
 window.driftwing = {
   frames: function () { return DW.frames; },
   // Milliseconds from the start of the page's navigation to its first frame shown.
