@@ -57,13 +57,18 @@ mergeInto(LibraryManager.library, {
 
   // A finished frame (RGBA, frameWidth x frameHeight) into the canvas, and the band below
   // it (RGBA, or 0 for black).
+  // The pictures over the program's memory are made again only when it has grown.
   dw_present: function (frame, band) {
-    var w = DW.frameWidth, h = DW.frameHeight;
-    DW.frameContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, frame, w * h * 4), w, h), 0, 0);
+    var w = DW.frameWidth, image = function (at, rows) {
+      var kept = DW.images[at];
+      if (!kept || kept.data.buffer !== HEAPU8.buffer)
+        kept = DW.images[at] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, at, w * rows * 4), w, rows);
+      return kept;
+    };
+    DW.frameContext.putImageData(image(frame, DW.frameHeight), 0, 0);
     if (DW.bandContext && DW.band) {
       if (band) {
-        var rows = DW.bandRows;
-        DW.bandContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, band, w * rows * 4), w, rows), 0, 0);
+        DW.bandContext.putImageData(image(band, DW.bandRows), 0, 0);
       } else {
         DW.bandContext.fillStyle = '#000';
         DW.bandContext.fillRect(0, 0, w, DW.bandRows);

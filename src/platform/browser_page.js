@@ -18,6 +18,7 @@ var DW = {
   // The last frames' work and the time between their starts, in milliseconds.
   times: {work: new Float64Array(4096), intervals: new Float64Array(4096), count: 0},
   frames: 0,        // frames the game has shown
+  images: {},       // ImageData over the frame's and the band's colours, by address
   element: function (id) { return document.getElementById(id); },
 };
 
