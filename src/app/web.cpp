@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/browser.h"
+#include "config/settings.h"
 #include "recordings/checker.h"
 #include "recordings/key_script.h"
 #include "recordings/playback.h"
@@ -233,14 +234,15 @@ void watch() {
 
 int main() {
     useAssetFolder("");  // the page's data/ is fetched beside the program
+    const Settings settings = loadSettings();  // as the browser kept them (browser_page.js)
     useMachine(browserPlatform);
-    useControls(defaultKeyBindings(), PadChoice{});
+    useControls(settings.keys, settings.pad);
     keepScreenshotsWith(downloadScreenshot);
     checkBetweenFrames(betweenFrames);
     page.recording.reserve(recordingRoom);
     page.lastGame.reserve(recordingRoom);
     if (!machine().open.call(frameScreen())) return 1;
-    if (!startLoop(DisplayChoice{}, SoundChoice{})) return 1;
+    if (!startLoop(settings.display, settings.sound)) return 1;
     if (browserLocationHash().compare(0, 2, "r=") == 0)
         readLink();
     else

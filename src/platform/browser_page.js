@@ -88,6 +88,7 @@ DW.onKey = function (event) {
 // is in sight again.
 DW.onFocus = function (event) {
   var lost = event.type === 'blur' || document.visibilityState === 'hidden';
+  if (document.visibilityState === 'hidden') DW.keepSettings();
   if (lost && !DW.focusLost) {
     for (var key in DW.held) DW.queue(DW.KeyUp, false, Number(key));
     DW.held = {};
@@ -102,6 +103,7 @@ DW.start = function () {
   window.addEventListener('blur', DW.onFocus);
   window.addEventListener('focus', DW.onFocus);
   document.addEventListener('visibilitychange', DW.onFocus);
+  window.addEventListener('pagehide', function () { DW.keepSettings(); });
   window.addEventListener('pointerdown', DW.unlockAudio, true);
   window.addEventListener('resize', DW.layout);
   document.addEventListener('fullscreenchange', function () {
@@ -157,7 +159,22 @@ DW.fetchData = function () {
   });
 };
 
-Module.preRun = [DW.fetchData];
+// The player's settings (the loudness) kept by the browser between visits: the settings
+// file the game writes, put back before it starts and taken whenever the page is hidden or
+// left. Where the browser keeps nothing, the game starts with its defaults.
+DW.settingsFile = '/home/web_user/.config/driftwing/settings.cfg';
+DW.restoreSettings = function () {
+  var kept = null;
+  try { kept = localStorage.getItem('driftwing-settings'); } catch (e) { kept = null; }
+  if (kept === null) return;
+  FS.mkdirTree(DW.settingsFile.replace(/\/[^/]*$/, ''));
+  FS.writeFile(DW.settingsFile, kept);
+};
+DW.keepSettings = function () {
+  try { localStorage.setItem('driftwing-settings', FS.readFile(DW.settingsFile, {encoding: 'utf8'})); } catch (e) { }
+};
+
+Module.preRun = [DW.fetchData, DW.restoreSettings];
 Module.print = function (text) { console.log(text); };
 // The game's error lines (standard error on the desktop) show on the page too, but for
 // the runtime's own after the game stopped.
