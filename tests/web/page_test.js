@@ -92,10 +92,7 @@ const loudness = (page, bus) => page.evaluate((name) => new Promise((resolve) =>
   const analyser = DW.audio.context.createAnalyser(), samples = new Float32Array(analyser.fftSize);
   DW.audio[name].connect(analyser);
   let peak = 0;
-  const look = setInterval(() => {
-    analyser.getFloatTimeDomainData(samples);
-    samples.forEach((v) => { peak = Math.max(peak, Math.abs(v)); });
-  }, 20);
+  const look = setInterval(() => { analyser.getFloatTimeDomainData(samples); peak = Math.max(peak, ...samples.map(Math.abs)); }, 20);
   setTimeout(() => { clearInterval(look); DW.audio[name].disconnect(analyser); resolve(peak); }, 200);
 }), bus);
 
@@ -179,10 +176,7 @@ const rows = [
     assert.ok(await loudness(page, 'music') > 0.01, 'P: the music goes on');
     await steps(page, '#link');
     await lineBecomes(page, /^link/);
-    const runs = (await linked(page)).split('\n').filter((l) => /^\d/.test(l)).map((l) => l.split(' '));
-    const lastLeft = runs.map(([, keys]) => keys).lastIndexOf('LEFT');
-    const framesToIt = runs.slice(0, lastLeft + 1).reduce((sum, [count]) => sum + Number(count), 0);
-    assert.ok(lastLeft >= 0 && framesToIt <= paused, `LEFT held until frame ${framesToIt}, paused at ${paused}`);
+    assert.match(await linked(page), /\n\d+ LEFT\n\d+ -\n# end frame/, 'LEFT let go at the pause, though its key is still down');
   }],
   ['a Linux recording opened as a link is watched to "verified" with the closing state driftwing-replay passes; its link is at most 500 characters', async ({browser, url}) => {
     assert.strictEqual(runner(watchKeys, '--verify').status, 0, 'driftwing-replay --verify docs/watch.keys');
@@ -228,9 +222,8 @@ for (const [name, input, says] of badInput) {
     if (input.drop) await drop(page, ...input.drop);
     await lineBecomes(page, says);
     assert.ok(await page.$eval('#save', (b) => b.offsetWidth > 0 && !b.disabled), 'the page\'s buttons are there');
-    const frames = await page.evaluate(() => window.driftwing.frames());
-    await sleep(100);
-    assert.ok(input.change || await page.evaluate(() => window.driftwing.frames()) > frames, 'the title goes on');
+    const frames = () => page.evaluate(() => window.driftwing.frames()), before = await frames();
+    assert.ok(input.change || await sleep(100).then(frames) > before, 'the title goes on');
   }]);
 }
 
@@ -238,13 +231,12 @@ for (const [name, input, says] of badInput) {
   const {url, server} = await serve(site), browser = await launch();
   let failed = 0;
   for (const [name, run] of rows) {
-    const outcome = await run({browser, url}).then(() => 'ok', (error) => `FAILED: ${error.message.split('\n')[0]}`);
-    failed += outcome !== 'ok';
-    console.log(`${outcome.replace(/^(ok|FAILED)/, '$1: ' + name)}`);
+    const error = await run({browser, url}).then(() => null, (e) => e.message.split('\n')[0]);
+    failed += error !== null;
+    console.log(error === null ? `ok: ${name}` : `FAILED: ${name}: ${error}`);
     for (const page of await browser.pages()) if (page.url() !== 'about:blank') await page.close();
   }
-  await browser.close();
-  server.close();
+  await browser.close().then(() => server.close());
   fs.rmSync(work, {recursive: true, force: true});
   console.log(`${rows.length - failed} passed, ${failed} failed`);
   process.exit(failed ? 1 : 0);
