@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/browser.h"
 #include "config/settings.h"
+#include "platform/browser.h"
 #include "recordings/checker.h"
 #include "recordings/key_script.h"
 #include "recordings/playback.h"
