@@ -56,8 +56,8 @@ mergeInto(LibraryManager.library, {
   },
 
   // A finished frame (RGBA, frameWidth x frameHeight) into the canvas, and the band below
-  // it (RGBA, or 0 for black).
-  // The pictures over the program's memory are made again only when it has grown.
+  // it (RGBA, or 0 for black: made black once, when it held a line). The pictures over the
+  // program's memory are made again only when it has grown.
   dw_present: function (frame, band) {
     var w = DW.frameWidth, image = function (at, rows) {
       var kept = DW.images[at];
@@ -69,10 +69,11 @@ mergeInto(LibraryManager.library, {
     if (DW.bandContext && DW.band) {
       if (band) {
         DW.bandContext.putImageData(image(band, DW.bandRows), 0, 0);
-      } else {
+      } else if (DW.bandDrawn) {
         DW.bandContext.fillStyle = '#000';
         DW.bandContext.fillRect(0, 0, w, DW.bandRows);
       }
+      DW.bandDrawn = !!band;
     }
     DW.presentedAt = performance.now();
     if (!DW.frames) DW.firstFrameAt = DW.presentedAt;

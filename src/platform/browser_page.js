@@ -19,6 +19,7 @@ var DW = {
   times: {work: new Float64Array(4096), intervals: new Float64Array(4096), count: 0},
   frames: 0,        // frames the game has shown
   images: {},       // ImageData over the frame's and the band's colours, by address
+  bandDrawn: false, // the band canvas holds a line
   element: function (id) { return document.getElementById(id); },
 };
 
