@@ -103,8 +103,9 @@ mergeInto(LibraryManager.library, {
 
   // The first pad's stick and D-pad (bits 0-3: left, right, up, down) and its buttons
   // (bit n: button n + 1), into STATE[0] and STATE[1].
+  // The pads are asked for only once the browser has announced one (gamepadconnected).
   dw_read_pad: function (state) {
-    var pads = navigator.getGamepads ? navigator.getGamepads() : [], pad = null;
+    var pads = DW.padSeen && navigator.getGamepads ? navigator.getGamepads() : [], pad = null;
     for (var i = 0; i < pads.length && !pad; ++i) if (pads[i] && pads[i].connected) pad = pads[i];
     var directions = 0, buttons = 0;
     if (pad) {

@@ -20,6 +20,7 @@ var DW = {
   frames: 0,        // frames the game has shown
   images: {},       // ImageData over the frame's and the band's colours, by address
   bandDrawn: false, // the band canvas holds a line
+  padSeen: false,   // the browser has announced a gamepad
   element: function (id) { return document.getElementById(id); },
 };
 
@@ -107,6 +108,7 @@ DW.start = function () {
   window.addEventListener('pagehide', function () { DW.keepSettings(); });
   window.addEventListener('pointerdown', DW.unlockAudio, true);
   window.addEventListener('resize', DW.layout);
+  window.addEventListener('gamepadconnected', function () { DW.padSeen = true; });
   document.addEventListener('fullscreenchange', function () {
     DW.fullscreen = document.fullscreenElement === DW.element('game');
     DW.layout();
