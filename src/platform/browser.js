@@ -125,7 +125,8 @@ mergeInto(LibraryManager.library, {
 
   // Waits until performance.now() reaches TARGET (milliseconds), always letting the page
   // draw and take its events first, however late the frame is. Timers wake it about a
-  // millisecond early; the last moments are waited in messages to the page itself. Notes
+  // millisecond and a half early; messages to the page itself wait out the rest but the last
+  // 0.75 ms, which are spun, so that no drawing of the page's starts within them. Notes
   // each frame's work (from the last wake to its picture's present) and the time between
   // frame starts.
   dw_sleep_until__deps: ['$Asyncify'],
@@ -136,10 +137,11 @@ mergeInto(LibraryManager.library, {
         var now = performance.now(), left = target - now;
         if (left > 2) {
           setTimeout(step, left - 1.5);
-        } else if (left > 0) {
+        } else if (left > 0.75) {
           DW.posted.push(step);
           DW.channel.port2.postMessage(0);
         } else {
+          while (now < target) now = performance.now();
           var t = DW.times;
           if (DW.frameStart !== undefined) {
             var shown = DW.presentedAt > DW.frameStart ? DW.presentedAt : asleep;
