@@ -239,11 +239,12 @@ mergeInto(LibraryManager.library, {
     DW.audio.effects.gain.value = effects / 100;
   },
 
-  // The music held where it is (a pause) or going on from there.
+  // The music held where it is (a pause) or going on from there; asked again and again (each
+  // tick of a watched recording), it changes only what changes.
   dw_hold_music__deps: ['$DWAudio'],
   dw_hold_music: function (held) {
     var audio = DW.audio, voice = audio ? audio.voice : null;
-    if (!voice || held === !voice.source) return;
+    if (!voice || !!held === !voice.source) return;
     if (held) {
       var played = (audio.context.currentTime - voice.startedAt) * voice.rate;
       voice.offset = (voice.offset + played) % voice.buffer.duration;

@@ -193,6 +193,14 @@ Module.onAbort = function (what) {
   DW.say('The game stopped: ' + why);
 };
 
+// An error the page's code did not expect leaves the game's loop stopped: the line says so,
+// rather than leaving a picture that no longer moves.
+window.addEventListener('error', function (event) {
+  if (DW.stopped) return;
+  DW.stopped = true;
+  DW.say('The game stopped: ' + event.message);
+});
+
 // What the tests and benchmarks read from the page. A test may also set
 // window.driftwingOnFrame before the page's script runs: it is called with each frame's
 // number as the frame is shown.

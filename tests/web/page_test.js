@@ -186,7 +186,7 @@ const rows = [
     await steps(page, '#link');
     const [, size] = await lineBecomes(page, /^link (?:copied|in the address bar) \((\d+) characters\)/);
     assert.ok(Number(size) <= 500, `the page's link of docs/watch.keys is ${size} characters`);
-    await steps(page, 'press End', 'press KeyP');
+    await steps(page, 'press End', 200, 'press KeyP');  // the music held tick after tick, then let go
     await lineBecomes(page, new RegExp(`^verified: ${frames} frames, closing state ${digest}$`));
   }],
   ['a changed recording dropped on the page shows the line driftwing-replay prints, with its frame', async ({browser, url}) => {
