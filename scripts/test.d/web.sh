@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# web.sh -- the web page built by scripts/web, tested in headless Chromium (tests/web/): its
-# title frame against the native replay runner's picture of it, the scale, keys, downloads,
-# links, dropped files, sound and bad input.
+# web.sh -- the game as a web page, built by scripts/web and tested in headless Chromium
+# (tests/web/): its title pictures, its recordings saved, linked and watched, each checked by
+# the native replay runner; the scale, keys, pause, sound and bad input.
 source "$(dirname "$0")/../lib.sh"
 started=$SECONDS
 bash "$ROOT/scripts/web"

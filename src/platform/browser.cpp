@@ -27,6 +27,7 @@ void dw_show_message(const char* text);
 int dw_result_length();
 void dw_copy_result(void* to);
 int dw_location_hash();
+int dw_address();
 void dw_set_location_hash(const char* hash);
 int dw_copy_text(const char* text);
 int dw_deflate(const void* bytes, size_t size);
@@ -235,6 +236,12 @@ std::string browserLocationHash() {
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::string browserAddress() {
+    dw_address();
+    const std::vector<uint8_t> bytes = takeResult();
+    return std::string(bytes.begin(), bytes.end());
+}
+
 void browserSetLocationHash(const std::string& hash) { dw_set_location_hash(hash.c_str()); }
 
 bool browserCopyText(const std::string& text) { return dw_copy_text(text.c_str()) != 0; }
@@ -261,10 +268,11 @@ Inflated browserInflateFromBase64url(const std::string& text, size_t maxBytes,
 }
 
 bool browserTakeDroppedFile(size_t maxBytes, DroppedFile& file) {
-    int lengths[2] = {};
+    int lengths[3] = {};
     // Only a file that is there is waited for: the page reads it.
     if (!dw_dropped_waiting() || !dw_take_dropped(maxBytes, lengths)) return false;
     file.bytes = takeResult();
+    file.tooLarge = lengths[2] != 0;
     file.name.assign(static_cast<size_t>(lengths[1]), '\0');
     dw_copy_result_name(&file.name[0]);
     return true;

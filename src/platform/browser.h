@@ -23,6 +23,9 @@ void browserShowMessage(const char* text);
 // The page's address after its '#' (without it); "" when it has none.
 std::string browserLocationHash();
 
+// The page's whole address, as the browser shows it.
+std::string browserAddress();
+
 // Puts '#' and HASH at the end of the page's address in place of the old one, without a
 // new entry in the browser's history; "" takes the '#' part away.
 void browserSetLocationHash(const std::string& hash);
@@ -45,13 +48,20 @@ Inflated browserInflateFromBase64url(const std::string& text, size_t maxBytes,
 // A file dropped on the page since the last call.
 struct DroppedFile {
     std::string name;
-    std::vector<uint8_t> bytes;  // at most maxBytes + 1 of them: more means it was larger
+    std::vector<uint8_t> bytes;  // all of them; none when it is too large
+    bool tooLarge = false;       // it holds more than the bytes asked for
 };
 
-// True with the oldest file dropped and not yet taken; its first MAX_BYTES + 1 bytes.
+// True with the oldest file dropped and not yet taken: its bytes when there are at most
+// MAX_BYTES of them (a larger file is not read).
 bool browserTakeDroppedFile(size_t maxBytes, DroppedFile& file);
 
-// The page's buttons for recordings, pressed since the last call (fullscreen is the page's
-// own: it asks the browser at once, within the click).
-enum PageButton : uint32_t { SaveRecordingButton = 1 << 0, CopyLinkButton = 1 << 1 };
+// The page's buttons for recordings pressed since the last call (fullscreen is the page's
+// own: it asks the browser at once, within the click), and the address's part after '#'
+// changed by the player (a link pasted into an open page).
+enum PageButton : uint32_t {
+    SaveRecordingButton = 1 << 0,
+    CopyLinkButton = 1 << 1,
+    LinkChanged = 1 << 2,
+};
 uint32_t browserTakePageButtons();

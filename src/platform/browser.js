@@ -56,21 +56,29 @@ mergeInto(LibraryManager.library, {
   },
 
   // A finished frame (RGBA, frameWidth x frameHeight) into the canvas, and the band below
-  // it (RGBA, or 0 for black).
+  // it (RGBA, or 0 for black: made black once, when it held a line). The pictures over the
+  // program's memory are made again only when it has grown.
   dw_present: function (frame, band) {
-    var w = DW.frameWidth, h = DW.frameHeight;
-    DW.frameContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, frame, w * h * 4), w, h), 0, 0);
+    var w = DW.frameWidth, image = function (at, rows) {
+      var kept = DW.images[at];
+      if (!kept || kept.data.buffer !== HEAPU8.buffer)
+        kept = DW.images[at] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, at, w * rows * 4), w, rows);
+      return kept;
+    };
+    DW.frameContext.putImageData(image(frame, DW.frameHeight), 0, 0);
     if (DW.bandContext && DW.band) {
       if (band) {
-        var rows = DW.bandRows;
-        DW.bandContext.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, band, w * rows * 4), w, rows), 0, 0);
-      } else {
+        DW.bandContext.putImageData(image(band, DW.bandRows), 0, 0);
+      } else if (DW.bandDrawn) {
         DW.bandContext.fillStyle = '#000';
         DW.bandContext.fillRect(0, 0, w, DW.bandRows);
       }
+      DW.bandDrawn = !!band;
     }
-    if (!DW.frames) DW.firstFrameAt = performance.now();
+    DW.presentedAt = performance.now();
+    if (!DW.frames) DW.firstFrameAt = DW.presentedAt;
     DW.frames += 1;
+    if (window.driftwingOnFrame) window.driftwingOnFrame(DW.frames);  // a test's look at it
   },
 
   // Back to an empty page before a start-up failure's line: the canvas black.
@@ -95,8 +103,9 @@ mergeInto(LibraryManager.library, {
 
   // The first pad's stick and D-pad (bits 0-3: left, right, up, down) and its buttons
   // (bit n: button n + 1), into STATE[0] and STATE[1].
+  // The pads are asked for only once the browser has announced one (gamepadconnected).
   dw_read_pad: function (state) {
-    var pads = navigator.getGamepads ? navigator.getGamepads() : [], pad = null;
+    var pads = DW.padSeen && navigator.getGamepads ? navigator.getGamepads() : [], pad = null;
     for (var i = 0; i < pads.length && !pad; ++i) if (pads[i] && pads[i].connected) pad = pads[i];
     var directions = 0, buttons = 0;
     if (pad) {
@@ -116,8 +125,10 @@ mergeInto(LibraryManager.library, {
 
   // Waits until performance.now() reaches TARGET (milliseconds), always letting the page
   // draw and take its events first, however late the frame is. Timers wake it about a
-  // millisecond early; the last moments are waited in messages to the page itself. Notes
-  // each frame's work and the time between frame starts.
+  // millisecond and a half early; messages to the page itself wait out the rest but the last
+  // 0.75 ms, which are spun, so that no drawing of the page's starts within them. Notes
+  // each frame's work (from the last wake to its picture's present) and the time between
+  // frame starts.
   dw_sleep_until__deps: ['$Asyncify'],
   dw_sleep_until: function (target) {
     return Asyncify.handleSleep(function (wakeUp) {
@@ -126,13 +137,15 @@ mergeInto(LibraryManager.library, {
         var now = performance.now(), left = target - now;
         if (left > 2) {
           setTimeout(step, left - 1.5);
-        } else if (left > 0) {
+        } else if (left > 0.75) {
           DW.posted.push(step);
           DW.channel.port2.postMessage(0);
         } else {
+          while (now < target) now = performance.now();
           var t = DW.times;
           if (DW.frameStart !== undefined) {
-            t.work[t.count % t.work.length] = asleep - DW.frameStart;
+            var shown = DW.presentedAt > DW.frameStart ? DW.presentedAt : asleep;
+            t.work[t.count % t.work.length] = shown - DW.frameStart;
             t.intervals[t.count % t.intervals.length] = now - DW.frameStart;
             t.count += 1;
           }
@@ -170,6 +183,8 @@ mergeInto(LibraryManager.library, {
         for (var j = 0; j < n; ++j) sides[j % channels][(j / channels) | 0] = (words[j] - 32768) / 32768;
       }
       audio.buffers.set(key, buffer);
+      // A new session loads its sounds again, elsewhere: the oldest buffers go.
+      if (audio.buffers.size > 8) audio.buffers.delete(audio.buffers.keys().next().value);
     }
     var voice = {buffer: buffer, rate: frequency / 1000 * rate / stored, volume: volume, pan: pan,
                  offset: 0, source: null, startedAt: 0};
@@ -224,11 +239,12 @@ mergeInto(LibraryManager.library, {
     DW.audio.effects.gain.value = effects / 100;
   },
 
-  // The music held where it is (a pause) or going on from there.
+  // The music held where it is (a pause) or going on from there; asked again and again (each
+  // tick of a watched recording), it changes only what changes.
   dw_hold_music__deps: ['$DWAudio'],
   dw_hold_music: function (held) {
     var audio = DW.audio, voice = audio ? audio.voice : null;
-    if (!voice || held === !voice.source) return;
+    if (!voice || !!held === !voice.source) return;
     if (held) {
       var played = (audio.context.currentTime - voice.startedAt) * voice.rate;
       voice.offset = (voice.offset + played) % voice.buffer.duration;
@@ -302,6 +318,12 @@ mergeInto(LibraryManager.library, {
   dw_location_hash: function () {
     var hash = window.location.hash.replace(/^#/, '');
     DW.result = new TextEncoder().encode(hash);
+    return DW.result.length;
+  },
+
+  // The page's whole address, as UTF-8 in DW.result; its length.
+  dw_address: function () {
+    DW.result = new TextEncoder().encode(window.location.href);
     return DW.result.length;
   },
 
@@ -399,8 +421,9 @@ mergeInto(LibraryManager.library, {
     return DW.dropped.length;
   },
 
-  // The oldest file dropped on the page and not yet taken: its first MAX_BYTES + 1 bytes in
-  // DW.result and its name in DW.resultName; their lengths in LENGTHS[0] and [1]. 0: none.
+  // The oldest file dropped on the page and not yet taken: its bytes in DW.result (none
+  // when it holds over MAX_BYTES: it is not read) and its name in DW.resultName; their
+  // lengths in LENGTHS[0] and [1], and 1 in [2] when it was too large. 0: none.
   dw_take_dropped__deps: ['$Asyncify'],
   dw_take_dropped: function (maxBytes, lengths) {
     return Asyncify.handleSleep(function (wakeUp) {
@@ -409,20 +432,17 @@ mergeInto(LibraryManager.library, {
         wakeUp(0);
         return;
       }
-      var name = new TextEncoder().encode(file.name);
-      file.slice(0, maxBytes + 1).arrayBuffer().then(function (bytes) {
+      var name = new TextEncoder().encode(file.name), large = file.size > maxBytes;
+      var taken = function (bytes) {
         DW.result = new Uint8Array(bytes);
         DW.resultName = name;
         HEAP32[lengths >> 2] = DW.result.length;
         HEAP32[(lengths >> 2) + 1] = name.length;
+        HEAP32[(lengths >> 2) + 2] = large ? 1 : 0;
         wakeUp(1);
-      }, function () {
-        DW.result = new Uint8Array(0);
-        DW.resultName = name;
-        HEAP32[lengths >> 2] = 0;
-        HEAP32[(lengths >> 2) + 1] = name.length;
-        wakeUp(1);
-      });
+      };
+      if (large) taken(new ArrayBuffer(0));
+      else file.arrayBuffer().then(taken, function () { taken(new ArrayBuffer(0)); });
     });
   },
 

@@ -18,6 +18,9 @@ var DW = {
   // The last frames' work and the time between their starts, in milliseconds.
   times: {work: new Float64Array(4096), intervals: new Float64Array(4096), count: 0},
   frames: 0,        // frames the game has shown
+  images: {},       // ImageData over the frame's and the band's colours, by address
+  bandDrawn: false, // the band canvas holds a line
+  padSeen: false,   // the browser has announced a gamepad
   element: function (id) { return document.getElementById(id); },
 };
 
@@ -87,6 +90,7 @@ DW.onKey = function (event) {
 // is in sight again.
 DW.onFocus = function (event) {
   var lost = event.type === 'blur' || document.visibilityState === 'hidden';
+  if (document.visibilityState === 'hidden') DW.keepSettings();
   if (lost && !DW.focusLost) {
     for (var key in DW.held) DW.queue(DW.KeyUp, false, Number(key));
     DW.held = {};
@@ -101,8 +105,10 @@ DW.start = function () {
   window.addEventListener('blur', DW.onFocus);
   window.addEventListener('focus', DW.onFocus);
   document.addEventListener('visibilitychange', DW.onFocus);
+  window.addEventListener('pagehide', function () { DW.keepSettings(); });
   window.addEventListener('pointerdown', DW.unlockAudio, true);
   window.addEventListener('resize', DW.layout);
+  window.addEventListener('gamepadconnected', function () { DW.padSeen = true; });
   document.addEventListener('fullscreenchange', function () {
     DW.fullscreen = document.fullscreenElement === DW.element('game');
     DW.layout();
@@ -132,6 +138,7 @@ DW.start = function () {
   });
   press('save', function () { DW.buttons |= 1; });
   press('link', function () { DW.buttons |= 2; });
+  window.addEventListener('hashchange', function () { DW.buttons |= 4; });
   DW.layout();
 };
 
@@ -155,7 +162,22 @@ DW.fetchData = function () {
   });
 };
 
-Module.preRun = [DW.fetchData];
+// The player's settings (the loudness) kept by the browser between visits: the settings
+// file the game writes, put back before it starts and taken whenever the page is hidden or
+// left. Where the browser keeps nothing, the game starts with its defaults.
+DW.settingsFile = '/home/web_user/.config/driftwing/settings.cfg';
+DW.restoreSettings = function () {
+  var kept = null;
+  try { kept = localStorage.getItem('driftwing-settings'); } catch (e) { kept = null; }
+  if (kept === null) return;
+  FS.mkdirTree(DW.settingsFile.replace(/\/[^/]*$/, ''));
+  FS.writeFile(DW.settingsFile, kept);
+};
+DW.keepSettings = function () {
+  try { localStorage.setItem('driftwing-settings', FS.readFile(DW.settingsFile, {encoding: 'utf8'})); } catch (e) { }
+};
+
+Module.preRun = [DW.fetchData, DW.restoreSettings];
 Module.print = function (text) { console.log(text); };
 // The game's error lines (standard error on the desktop) show on the page too, but for
 // the runtime's own after the game stopped.
@@ -171,7 +193,17 @@ Module.onAbort = function (what) {
   DW.say('The game stopped: ' + why);
 };
 
-// What the tests and benchmarks read from the page.
+// An error the page's code did not expect leaves the game's loop stopped: the line says so,
+// rather than leaving a picture that no longer moves.
+window.addEventListener('error', function (event) {
+  if (DW.stopped) return;
+  DW.stopped = true;
+  DW.say('The game stopped: ' + event.message);
+});
+
+// What the tests and benchmarks read from the page. A test may also set
+// window.driftwingOnFrame before the page's script runs: it is called with each frame's
+// number as the frame is shown.
 window.driftwing = {
   frames: function () { return DW.frames; },
   // Milliseconds from the start of the page's navigation to its first frame shown.

@@ -63,8 +63,18 @@ bool readKeyScript(const std::string& path, const char* program, KeyScript& scri
                                                 : ReadOutcome::refused)
                                          : readWholeFile(path, largestScript, text, why);
     if (read == ReadOutcome::missing) why = std::strerror(ENOENT);
-    if (read == ReadOutcome::read && text.empty() && path != "-") why = "it is empty";
     if (read != ReadOutcome::read || !why.empty()) return false;
+    if (path != "-" || !text.empty()) return readKeyScriptText(text, path, program, script, why);
+    script = parseKeyScript(text);  // an empty standard input: no frames
+    return true;
+}
+
+bool readKeyScriptText(const std::string& text, const std::string& name, const char* program,
+                       KeyScript& script, std::string& why) {
+    if (text.empty()) {
+        why = "it is empty";
+        return false;
+    }
     script = parseKeyScript(text);
     if (!script.ok()) {
         why = "line " + std::to_string(script.errorLine) + ": " + script.error;
@@ -72,6 +82,6 @@ bool readKeyScript(const std::string& path, const char* program, KeyScript& scri
     }
     if (script.cutShort)
         std::fprintf(stderr, "%s: note: %s ends mid-line (cut short?); played to its last whole line\n",
-                     program, path.c_str());
+                     program, name.c_str());
     return true;
 }

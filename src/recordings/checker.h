@@ -40,3 +40,8 @@ int verdictOf(const StateChecker& checker, const KeyScript& script, const char* 
 // ..." for a line that is no key-script line).
 bool readKeyScript(const std::string& path, const char* program, KeyScript& script,
                    std::string& why);
+
+// The same for a text already read whole (the page's link or dropped file), NAME standing
+// for its path in the note: refuses an empty one.
+bool readKeyScriptText(const std::string& text, const std::string& name, const char* program,
+                       KeyScript& script, std::string& why);

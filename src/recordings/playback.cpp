@@ -273,14 +273,19 @@ void runPlaybackLoop() {
     }
 }
 
+bool playbackWatchedToEnd() {
+    const Playback& p = playback;
+    return p.ended || (p.frames > 0 && p.shown == p.frames);
+}
+
 int finishPlayback() {
     Playback& p = playback;
     if (p.differed) {
         p.checker.reportDifference("driftwing", p.frames);
         return 1;
     }
+    if (!playbackWatchedToEnd()) return 0;  // the player quit before the end
     // Left at the last frame, the watcher has seen it all: the pass ends it.
-    if (!p.ended && p.frames > 0 && p.shown == p.frames) passWholePlayback();
-    else if (!p.ended) return 0;  // the player quit before the end
+    if (!p.ended) passWholePlayback();
     return verdictOf(p.checker, p.recorded, "driftwing", p.name, p.frames);
 }

@@ -33,6 +33,10 @@ void stopPlayback();
 // asked for, or a noted state the game does not reach.
 void runPlaybackLoop();
 
+// After the loop, before finishPlayback: true when the watcher saw the recording to its end
+// (its last frame played, or shown), so that finishPlayback's verdict covers all of it.
+bool playbackWatchedToEnd();
+
 // After the loop: 0 when the recorded game played out the same (or the player quit it
 // before its end), otherwise 1 after saying where it went differently.
 int finishPlayback();

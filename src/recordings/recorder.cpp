@@ -92,19 +92,30 @@ void writeLine(Recorder& r, const char* line) {
     r.used += length;
 }
 
+// A run's line ("COUNT KEYS") and a state's note ("# [end ]frame N state DIGEST"), into
+// LINE (64 bytes).
+void runLine(const Recorder& r, char* line) {
+    char keys[32];
+    writeKeyNames(r.runKeys, keys);
+    std::snprintf(line, 64, "%" PRId64 " %s\n", r.runLength, keys);
+}
+
+void checkLine(const Recorder& r, const char* kind, const GameState& state, char* line) {
+    std::snprintf(line, 64, "# %sframe %" PRId64 " state %016" PRIx64 "\n", kind, r.frames,
+                  gameStateDigest(state));
+}
+
 void writeRun(Recorder& r) {
     if (r.runLength == 0) return;
-    char keys[32], line[64];
-    writeKeyNames(r.runKeys, keys);
-    std::snprintf(line, sizeof line, "%" PRId64 " %s\n", r.runLength, keys);
+    char line[64];
+    runLine(r, line);
     writeLine(r, line);
     r.runLength = 0;
 }
 
 void writeCheck(Recorder& r, const char* kind, const GameState& state) {
     char line[64];
-    std::snprintf(line, sizeof line, "# %sframe %" PRId64 " state %016" PRIx64 "\n", kind,
-                  r.frames, gameStateDigest(state));
+    checkLine(r, kind, state, line);
     writeLine(r, line);
 }
 
@@ -196,6 +207,20 @@ int finishRecording() {
     if (r.on && !r.sink && !r.file.close(why)) stopRecording(r, r.file.error());
     r.on = false;
     return r.failed ? 1 : 0;
+}
+
+std::string recordingEndingNow() {
+    Held held(recorder.lock);
+    const Recorder& r = recorder;
+    if (!r.on) return std::string();
+    std::string text(r.buffer, r.used);
+    char line[64];
+    if (r.runLength > 0) {
+        runLine(r, line);
+        text += line;
+    }
+    checkLine(r, "end ", r.lastWhole, line);
+    return text + line;
 }
 
 void rescueRecording() {

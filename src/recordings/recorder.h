@@ -23,6 +23,13 @@ bool startRecording(const std::string& path, bool overwrite, std::string& why);
 // to WRITE instead of a file, which returns false when it cannot take it.
 void startRecordingInto(bool (*write)(const char* text, size_t size));
 
+// Called by a program that keeps its recording itself, between frames (the page's Save
+// recording and Copy link): what would end the recording after its last whole frame, beyond
+// what WRITE took so far: the lines held back, the run in progress and the closing note
+// "# end frame N state DIGEST". What WRITE took and then this are a whole recording; the
+// recording goes on unchanged. Empty when nothing is being recorded.
+std::string recordingEndingNow();
+
 // Called by main once the game has started: the recording takes PATH's name (replacing
 // the old file, or a link, not what it points to). When it cannot, one line says why and
 // the game goes on unrecorded.

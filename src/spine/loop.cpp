@@ -27,6 +27,7 @@ struct Loop {
     BITMAP* composed = nullptr;  // the frame with the line over its bottom rows
     BITMAP* paused = nullptr;    // the last picture with PAUSED over it
     BITMAP* shown = nullptr;     // the picture last shown
+    bool (*check)() = nullptr;   // the program's own work between frames
 };
 Loop loop;
 
@@ -118,10 +119,12 @@ bool windowActions(const FrameInput& in, bool gameInProgress) {
         pause = pause || action == ActPause || action == ActFocusLost;
         close = close || action == ActCloseWindow;
     }
-    if (quitAsked()) return true;
+    if (quitAsked() || (loop.check && loop.check())) return true;
     if (gameInProgress && pause) return pauseUntilResumed();
     return close;
 }
+
+void checkBetweenFrames(bool (*check)()) { loop.check = check; }
 
 void runLoop(const LoopHooks& hooks) {
     // The frames of runFrame one after the other, with each wait moved from before a

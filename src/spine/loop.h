@@ -22,8 +22,14 @@ void show(BITMAP* frame, const PlaybackLine* line = nullptr);
 
 // Does what the player asked of the window in IN; with a game in progress, P or the window
 // losing the keyboard pauses it until P again. True when the player quits (Escape while
-// paused, the close button) or a quit was asked.
+// paused, the close button), a quit was asked, or the program's check below ends the loop.
 bool windowActions(const FrameInput& in, bool gameInProgress);
+
+// Called by a program that has more to do between frames than the window's actions (the
+// page: its buttons, a link or a file dropped on it): CHECK runs with the window's actions,
+// in a game, while it is paused and while a recording is watched; true from it ends the
+// loop there, as the close button does. Null: none.
+void checkBetweenFrames(bool (*check)());
 
 // What a program adds to each frame of the loop; either may be null.
 struct LoopHooks {

@@ -1,11 +1,12 @@
-// page_test.js -- the web page in real headless Chromium: Allegro's pixels in the canvas, the
-// scale, keys, downloads, links, dropped files, sound, and bad input giving one line
+// page_test.js -- the game as a web page in real headless Chromium: its pictures against the
+// replay runner's, the scale, keys, pause, sound, recordings saved, linked and watched, and bad
+// input giving one line
 //
 // node page_test.js SITE REPLAY DATA_ROOT: SITE is build/web/site, REPLAY driftwing-replay,
 // DATA_ROOT the folder whose data/ the runner reads. Each row says what broke.
 'use strict';
 const assert = require('assert');
-const {execFileSync} = require('child_process');
+const {spawnSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
@@ -13,239 +14,230 @@ const zlib = require('zlib');
 const {serve, launch} = require('../../web/chromium.js');
 
 const [site, replay, dataRoot] = process.argv.slice(2).map((p) => path.resolve(p));
-const KEY = {S: 19, F12: 58, OPENBRACE: 65, ENTER: 67, SPACE: 75, LEFT: 82, ALT: 119};
-const largest = 65536;  // bytes a link or a dropped file may hold (web/demo.cpp)
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'driftwing-page-'));
-const b64url = (bytes) => Buffer.from(bytes).toString('base64url');
+const watchKeys = fs.readFileSync(path.join(__dirname, '../../docs/watch.keys'), 'utf8');
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+const link = (text) => 'r=' + zlib.deflateRawSync(text).toString('base64url');
 
-// Title frame 1 as driftwing-replay draws it, RGBA from its 8-bit BMP and palette.
-function titleShot() {
-  const file = path.join(work, 'title1.bmp');
-  execFileSync(replay, ['--data', dataRoot, '--shot', `1:${file}`, '-'], {input: '1 -\n'});
-  const bmp = fs.readFileSync(file);
-  const offset = bmp.readUInt32LE(10), info = bmp.readUInt32LE(14);
-  const width = bmp.readInt32LE(18), height = bmp.readInt32LE(22);
-  const rgba = Buffer.alloc(width * height * 4);
-  for (let y = 0; y < height; ++y) {
-    for (let x = 0; x < width; ++x) {
-      const index = bmp[offset + (height - 1 - y) * ((width + 3) & ~3) + x], entry = 14 + info + 4 * index;
-      rgba.set([bmp[entry + 2], bmp[entry + 1], bmp[entry], 255], (y * width + x) * 4);
-    }
-  }
-  return {width, height, rgba};
+// driftwing-replay on TEXT: its exit code and standard error.
+function runner(text, ...args) {
+  fs.writeFileSync(path.join(work, 'run.keys'), text);
+  const run = spawnSync(replay, ['--data', dataRoot, ...args, path.join(work, 'run.keys')]);
+  return {status: run.status, error: run.stderr.toString().trim()};
 }
 
-// A new page on URL at VIEWPORT with its console kept; resolves once the game has shown
-// two frames, or once the page's line says something (a page that never starts is the
-// fault this wait's limit catches).
-async function open(browser, url, viewport = {width: 800, height: 700}) {
+// Frames N of the title as driftwing-replay draws them: RGBA from its 8-bit BMPs.
+function titleShots(frames) {
+  const file = (n) => path.join(work, `title${n}.bmp`);
+  runner(`${Math.max(...frames)} -\n`, ...frames.flatMap((n) => ['--shot', `${n}:${file(n)}`]));
+  return Object.fromEntries(frames.map((n) => {
+    const bmp = fs.readFileSync(file(n)), offset = bmp.readUInt32LE(10), palette = 14 + bmp.readUInt32LE(14);
+    const rgba = Buffer.alloc(320 * 300 * 4);
+    for (let i = 0; i < 320 * 300; ++i) {
+      const entry = palette + 4 * bmp[offset + (299 - Math.floor(i / 320)) * 320 + i % 320];
+      rgba.set([bmp[entry + 2], bmp[entry + 1], bmp[entry], 255], 4 * i);
+    }
+    return [n, rgba];
+  }));
+}
+
+// A new page on URL at VIEWPORT (BEFORE runs in it before its scripts); resolves once the game
+// has shown two frames or the page's line says it cannot go on.
+async function open(browser, url, viewport = {width: 800, height: 700}, before = () => {}) {
   const page = await browser.newPage();
-  page.lines = [];
-  page.on('console', (message) => page.lines.push(message.text()));
   await page.setViewport(viewport);
+  await page.evaluateOnNewDocument(before);
   await page.goto(url);
   await page.waitForFunction(() => (window.driftwing && window.driftwing.frames() >= 2) ||
-                             !/^(Loading…)?$/.test(document.getElementById('line').textContent),
-                             {timeout: 20000});
+                             /^(cannot|The game stopped)/.test(document.getElementById('line').textContent), {timeout: 20000});
   return page;
 }
 
+// What FN (given ARGS) reads in the page once it is WANT, or after five seconds.
+async function settled(page, fn, want, ...args) {
+  for (let i = 0; i < 50 && await page.evaluate(fn, ...args) !== want; ++i) await sleep(100);
+  return page.evaluate(fn, ...args);
+}
 const line = (page) => page.$eval('#line', (e) => e.textContent);
 async function lineBecomes(page, pattern) {
-  await page.waitForFunction((p) => new RegExp(p).test(document.getElementById('line').textContent),
-                             {timeout: 10000}, pattern.source).catch(() => {});
+  await settled(page, (p) => new RegExp(p).test(document.getElementById('line').textContent), true, pattern.source);
   const now = await line(page);
   assert.match(now, pattern, `the page's line says '${now}'`);
+  return now.match(pattern);
 }
 
-// The keys the demo logged ("FRAME down|up KEY [alt]"): the frame, kind and key of each.
-function keysOf(text) {
-  return text.trim().split('\n').filter(Boolean).map((l) => l.replace(/^key /, '').split(' '))
-    .map(([frame, kind, key, alt]) => ({frame: Number(frame), kind, key: Number(key), alt: alt === 'alt'}));
+// The player's steps in order: 'down KEY', 'up KEY', 'press KEY', 'tap KEYS' (pressed and let
+// go within one frame, in order), '#BUTTON' (clicked), or milliseconds waited.
+async function steps(page, ...all) {
+  for (const step of all) {
+    const [verb, what] = String(step).split(' ');
+    if (typeof step === 'number') await sleep(step);
+    else if (verb === 'tap') await page.evaluate((codes) => codes.split(',').forEach((code) => ['keydown', 'keyup'].forEach((type) =>
+      window.dispatchEvent(new KeyboardEvent(type, {code})))), what);
+    else if (verb.startsWith('#')) await page.click(verb);
+    else await page.keyboard[verb](what);
+  }
 }
+const linked = async (page) => zlib.inflateRawSync(Buffer.from((await page.evaluate(() => location.hash)).slice(3), 'base64url')).toString();
 
-// Waits for a file to land in FOLDER (no partial download left), returns its text.
-async function download(folder, name) {
-  const file = path.join(folder, name);
-  for (let i = 0; i < 100 && !fs.existsSync(file); ++i) await new Promise((r) => setTimeout(r, 100));
-  assert.ok(fs.existsSync(file), `no ${name} was downloaded`);
-  return fs.readFileSync(file, 'utf8');
-}
+// A file of NAME holding TEXT (or SIZE zero bytes) dropped on the page.
+const drop = (page, name, text, size = 0) => page.evaluate((n, t, s) => {
+  const files = new DataTransfer();
+  files.items.add(new File([t === null ? new Uint8Array(s) : t], n));
+  window.dispatchEvent(new DragEvent('drop', {dataTransfer: files, bubbles: true, cancelable: true}));
+}, name, text, size);
 
 // The level on one of the page's sound buses (music or effects) over a fifth of a second.
-function loudness(page, bus) {
-  return page.evaluate((name) => new Promise((resolve) => {
-    const context = DW.audio.context, analyser = context.createAnalyser();
-    DW.audio[name].connect(analyser);
-    const samples = new Float32Array(analyser.fftSize);
-    let peak = 0;
-    const look = setInterval(() => {
-      analyser.getFloatTimeDomainData(samples);
-      samples.forEach((v) => { peak = Math.max(peak, Math.abs(v)); });
-    }, 20);
-    setTimeout(() => { clearInterval(look); DW.audio[name].disconnect(analyser); resolve(peak); }, 200);
-  }), bus);
-}
+const loudness = (page, bus) => page.evaluate((name) => new Promise((resolve) => {
+  const analyser = DW.audio.context.createAnalyser(), samples = new Float32Array(analyser.fftSize);
+  DW.audio[name].connect(analyser);
+  let peak = 0;
+  const look = setInterval(() => { analyser.getFloatTimeDomainData(samples); peak = Math.max(peak, ...samples.map(Math.abs)); }, 20);
+  setTimeout(() => { clearInterval(look); DW.audio[name].disconnect(analyser); resolve(peak); }, 200);
+}), bus);
 
 const rows = [
-  ['title frame 1 drawn by Allegro equals driftwing-replay --shot 1, pixel for pixel', async ({browser, url}) => {
-    const shot = titleShot(), page = await open(browser, url);
-    const shown = Buffer.from(await page.evaluate(() => {
-      const data = document.getElementById('frame').getContext('2d').getImageData(0, 0, 320, 300).data;
-      let text = '';
-      for (let i = 0; i < data.length; i += 0x8000) text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
-      return btoa(text);
-    }), 'base64');
-    const at = shown.findIndex((v, i) => v !== shot.rgba[i]);
-    assert.ok(at < 0, `pixel (${(at >> 2) % 320}, ${Math.floor((at >> 2) / 320)}) is ` +
-              `${[...shown.subarray(at & ~3, (at & ~3) + 4)]}, the runner's ${[...shot.rgba.subarray(at & ~3, (at & ~3) + 4)]}`);
-  }],
-  ['the frame at the largest whole scale the window holds, as the window changes', async ({browser, url}) => {
-    const page = await open(browser, url, {width: 640, height: 700});
-    for (const [width, height, scale] of [[640, 700, 2], [639, 700, 1], [1920, 1080, 3], [960, 1000, 3],
-                                          [960, 920, 2], [400, 300, 1]]) {
-      await page.setViewport({width, height});
-      await page.waitForFunction((s) => window.driftwing.scale() === s, {timeout: 2000}, scale).catch(() => {});
-      const shown = await page.evaluate(() => [window.driftwing.scale(), document.getElementById('frame').getBoundingClientRect().width]);
-      assert.deepStrictEqual(shown, [scale, 320 * scale], `${width} x ${height}: scale and CSS width`);
+  ['title frames 1, 300 and 301 read back from the canvas equal driftwing-replay --shot: picture 2 first shows at frame 301', async ({browser, url}) => {
+    const shots = titleShots([1, 300, 301]);
+    assert.ok(!shots[300].equals(shots[301]), 'the runner shows title picture 2 at frame 301');
+    const page = await open(browser, url, undefined, () => {
+      window.seen = {};
+      window.driftwingOnFrame = (n) => {
+        if (n !== 1 && n !== 300 && n !== 301) return;
+        const data = document.getElementById('frame').getContext('2d').getImageData(0, 0, 320, 300).data;
+        let text = '';
+        for (let i = 0; i < data.length; i += 0x8000) text += String.fromCharCode.apply(null, data.subarray(i, i + 0x8000));
+        window.seen[n] = btoa(text);
+      };
+    });
+    await page.waitForFunction(() => window.seen[301], {timeout: 15000});
+    for (const [n, shown] of Object.entries(await page.evaluate(() => window.seen))) {
+      const pixels = Buffer.from(shown, 'base64'), at = pixels.findIndex((v, i) => v !== shots[n][i]) >> 2;
+      assert.ok(at < 0, `frame ${n}: pixel (${at % 320}, ${Math.floor(at / 320)}) is ${[...pixels.subarray(4 * at, 4 * at + 4)]}, ` +
+                `the runner's ${[...shots[n].subarray(4 * at, 4 * at + 4)]}`);
     }
   }],
-  ['keys down and up within one frame reach the game as both events, in order, however many', async ({browser, url}) => {
-    const page = await open(browser, url);
-    const codes = [...'ABCDEFGHIJKLMNOPQRSTUVWXYZ'].map((c) => 'Key' + c).concat([...'0123456789'].map((d) => 'Digit' + d));
-    await page.evaluate((all) => all.forEach((code) => ['keydown', 'keyup'].forEach((type) =>
-      window.dispatchEvent(new KeyboardEvent(type, {code, bubbles: true})))), codes);
-    const seen = () => keysOf(page.lines.filter((l) => l.startsWith('key')).join('\n'));
-    for (let i = 0; i < 40 && seen().length < 2 * codes.length; ++i) await new Promise((r) => setTimeout(r, 50));
-    const keys = seen();
-    // KEY_A..KEY_Z are 1..26 and KEY_0..KEY_9 27..36.
-    assert.deepStrictEqual(keys.map((k) => [k.kind, k.key]),
-                           codes.flatMap((c, i) => [['down', i + 1], ['up', i + 1]]));
-    assert.strictEqual(keys[0].frame, keys[1].frame, 'a tap within one frame');
+  ['the frame at the largest whole scale the window holds, the band below it where there is room', async ({browser, url}) => {
+    const page = await open(browser, url, {width: 640, height: 700});
+    for (const [width, height, scale, band] of [[640, 700, 2, 'block'], [639, 700, 1, 'block'], [1920, 1080, 3, 'block'],
+                                                [960, 1000, 3, 'block'], [960, 920, 2, 'block'], [800, 640, 2, 'none'], [400, 300, 1, 'none']]) {
+      await page.setViewport({width, height});
+      const now = () => [window.driftwing.scale(), document.getElementById('frame').getBoundingClientRect().width,
+                         getComputedStyle(document.getElementById('band')).display].join();
+      assert.strictEqual(await settled(page, now, [scale, 320 * scale, band].join()), [scale, 320 * scale, band].join(),
+                         `${width} x ${height}: scale, CSS width and band`);
+    }
   }],
-  ['keys in order, Save recording downloads them, Copy link puts them in the address', async ({browser, url}) => {
+  ['keys tapped within one frame reach the game in order, however many: [ [ M mutes, M again plays at 80 % in the band', async ({browser, url}) => {
+    const page = await open(browser, url);
+    const gains = () => page.evaluate(() => [DW.audio.music.gain.value, DW.audio.effects.gain.value].map((v) => v.toFixed(2)).join());
+    await steps(page, `tap ${Array(40).fill('KeyQ').join()},BracketLeft,BracketLeft,KeyM`, 200);
+    assert.strictEqual(await gains(), '0.00,0.00', 'muted last');
+    await steps(page, 'press KeyM', 200);
+    assert.strictEqual(await gains(), '0.80,0.80', 'both steps down, then unmuted');
+    assert.ok(await page.evaluate(() => document.getElementById('band').getContext('2d').getImageData(0, 0, 320, 15).data
+      .some((v, i) => i % 4 === 0 && v > 0)), 'the volume line in the band');
+  }],
+  ['a game played by keys, shots heard: Save recording and Copy link while paused give one recording that driftwing-replay --verify passes with the state the page showed; F12 downloads the picture', async ({browser, url}) => {
     const page = await open(browser, url), folder = fs.mkdtempSync(path.join(work, 'downloads-'));
-    const cdp = await page.createCDPSession();
-    await cdp.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
-    await browser.defaultBrowserContext().overridePermissions(url.replace(/\/$/, ''), ['clipboard-read', 'clipboard-write']);
-    for (const key of ['ArrowLeft', 'BracketLeft', 'KeyS', 'F12']) await page.keyboard.press(key);
-    await page.keyboard.down('AltLeft');
-    await page.keyboard.press('Enter');
-    await page.keyboard.up('AltLeft');
-    await page.click('#save');
-    const saved = await download(folder, 'demo.keys');
-    assert.deepStrictEqual(keysOf(saved).map((k) => [k.kind, k.key, k.alt]),
-      [KEY.LEFT, KEY.OPENBRACE, KEY.S, KEY.F12].flatMap((k) => [['down', k, false], ['up', k, false]])
-        .concat([['down', KEY.ALT, true], ['down', KEY.ENTER, true], ['up', KEY.ENTER, false], ['up', KEY.ALT, false]]));
-    await page.click('#link');
-    await lineBecomes(page, /^link (copied|in the address)$/);
-    const hash = await page.evaluate(() => location.hash);
-    assert.match(hash, /^#r=[A-Za-z0-9_-]+$/, 'base64url without padding');
-    assert.strictEqual(zlib.inflateRawSync(Buffer.from(hash.slice(3), 'base64url')).toString(), saved);
-    assert.strictEqual(await page.evaluate(() => navigator.clipboard.readText()), hash.slice(3));
+    await (await page.createCDPSession()).send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
+    await browser.defaultBrowserContext().overridePermissions(new URL(url).origin, ['clipboard-read', 'clipboard-write']);
+    await steps(page, 'tap KeyS', 100, 'down ArrowLeft', 'down Space', 200);
+    assert.ok(await loudness(page, 'effects') > 0.01, 'the shots are heard');
+    await steps(page, 'up Space', 'up ArrowLeft', 'press F12');
+    const [, png] = await lineBecomes(page, /^saved a screenshot as (driftwing-\S+\.png)$/);
+    await steps(page, 'press KeyP', '#save');
+    const [, name, frames, digest] = await lineBecomes(page, /^saved (driftwing-\S+\.keys): (\d+) frames, closing state ([0-9a-f]{16})$/);
+    for (let i = 0; i < 50 && !(fs.existsSync(path.join(folder, name)) && fs.existsSync(path.join(folder, png))); ++i) await sleep(100);
+    const text = fs.readFileSync(path.join(folder, name), 'utf8'), verified = runner(text, '--verify');
+    assert.strictEqual(verified.status, 0, `driftwing-replay --verify: ${verified.error}`);
+    assert.match(text, new RegExp(`\\n1 S\\n[^]*LEFT\\+SPACE[^]*# end frame ${frames} state ${digest}\\n$`), 'a tap of S, LEFT+SPACE, the closing state shown');
+    await steps(page, '#link');
+    await lineBecomes(page, /^link copied \(\d+ characters\)/);
+    assert.strictEqual(await linked(page), text, 'the link holds the recording saved');
+    assert.strictEqual(await page.evaluate(() => navigator.clipboard.readText()), await page.evaluate(() => location.href));
+    assert.strictEqual(fs.readFileSync(path.join(folder, png)).readUInt32BE(16), 640, 'a PNG at scale 2');
   }],
-  ['F11 puts the game\'s area in fullscreen and back; another tab in front lets go of the keys held, then loses the focus once', async ({browser, url}) => {
+  ['F11 fullscreen and back; another tab in front pauses the game, its music held, and lets go of the keys held; P goes on', async ({browser, url}) => {
     const page = await open(browser, url);
-    const fullscreen = () => page.evaluate(() => document.fullscreenElement && document.fullscreenElement.id);
-    await page.keyboard.press('F11');
-    await page.waitForFunction(() => document.fullscreenElement, {timeout: 3000}).catch(() => {});
-    assert.strictEqual(await fullscreen(), 'game', 'F11: fullscreen');
-    await page.keyboard.press('F11');
-    await page.waitForFunction(() => !document.fullscreenElement, {timeout: 3000}).catch(() => {});
-    assert.strictEqual(await fullscreen(), null, 'F11 again: back');
-    await page.keyboard.down('ArrowLeft');
+    for (const wanted of ['game', null]) {
+      await steps(page, 'press F11');
+      assert.strictEqual(await settled(page, () => document.fullscreenElement && document.fullscreenElement.id, wanted), wanted, 'F11');
+    }
+    await steps(page, 'press KeyS', 'down ArrowLeft', 300);
     await (await browser.newPage()).bringToFront();
-    for (let i = 0; i < 20 && !page.lines.some((l) => / focus /.test(l)); ++i) await new Promise((r) => setTimeout(r, 50));
+    await sleep(300);
     await page.bringToFront();
-    await page.keyboard.up('ArrowLeft');
-    await page.keyboard.press('KeyA');
-    for (let i = 0; i < 20 && !page.lines.some((l) => / up 1$/.test(l)); ++i) await new Promise((r) => setTimeout(r, 50));
-    const after = keysOf(page.lines.filter((l) => l.startsWith('key')).join('\n')).filter((k) => k.key !== 57);
-    assert.deepStrictEqual(after.map((k) => [k.kind, k.key]),
-      [['down', KEY.LEFT], ['up', KEY.LEFT], ['focus', 0], ['down', 1], ['up', 1]],
-      'a key held is let go, then one FocusLost');
+    const saved = async () => Number((await steps(page, '#save').then(() => lineBecomes(page, /^saved \S+: (\d+) frames/)))[1]);
+    const paused = await saved();
+    assert.strictEqual(await loudness(page, 'music'), 0, 'the music held');
+    assert.strictEqual(await saved(), paused, 'no frame passes while paused');
+    await steps(page, 'press KeyP');
+    assert.ok(await loudness(page, 'music') > 0.01, 'P: the music goes on');
+    await steps(page, '#link');
+    await lineBecomes(page, /^link/);
+    assert.match(await linked(page), /\n\d+ LEFT\n\d+ -\n# end frame/, 'LEFT let go at the pause, though its key is still down');
   }],
-  ['the band below the frame where the window has room for it', async ({browser, url}) => {
-    const page = await open(browser, url, {width: 800, height: 700});
-    await page.keyboard.press('KeyA');
-    const band = () => page.evaluate(() => {
-      const canvas = document.getElementById('band'), data = canvas.getContext('2d').getImageData(0, 0, 320, 15).data;
-      return [getComputedStyle(canvas).display, data.filter((v, i) => i % 4 === 0 && v > 0).length > 0];
-    });
-    await page.waitForFunction(() => window.driftwing.frames() > 10);
-    assert.deepStrictEqual(await band(), ['block', true], 'room for it: the band shows its text');
-    await page.setViewport({width: 800, height: 640});
-    await page.waitForFunction(() => getComputedStyle(document.getElementById('band')).display === 'none',
-                               {timeout: 2000}).catch(() => {});
-    assert.deepStrictEqual((await band())[0], 'none', 'no room: no band');
+  ['a Linux recording opened as a link is watched to "verified" with the closing state driftwing-replay passes; its link is at most 500 characters', async ({browser, url}) => {
+    assert.strictEqual(runner(watchKeys, '--verify').status, 0, 'driftwing-replay --verify docs/watch.keys');
+    const [, frames, digest] = watchKeys.match(/# end frame (\d+) state ([0-9a-f]{16})\n$/);
+    const page = await open(browser, url + '#' + link(watchKeys));
+    await lineBecomes(page, /^watching the link/);
+    await steps(page, '#link');
+    const [, size] = await lineBecomes(page, /^link (?:copied|in the address bar) \((\d+) characters\)/);
+    assert.ok(Number(size) <= 500, `the page's link of docs/watch.keys is ${size} characters`);
+    await steps(page, 'press End', 200, 'press KeyP');  // the music held tick after tick, then let go
+    await lineBecomes(page, new RegExp(`^verified: ${frames} frames, closing state ${digest}$`));
   }],
-  ['Space plays the shot over the music; P holds the music and lets it go on', async ({browser, url}) => {
+  ['a changed recording dropped on the page shows the line driftwing-replay prints, with its frame', async ({browser, url}) => {
+    const changed = watchKeys.replace(/\n(\d+) LEFT\+/, '\n$1 RIGHT+'), verified = runner(changed, '--verify');
+    assert.match(verified.error, /^driftwing-replay: this recording played out differently: frame \d+ of /);
     const page = await open(browser, url);
-    await page.keyboard.press('KeyA');  // the first key lets the page make sound
-    await page.waitForFunction(() => DW.audio.context.state === 'running', {timeout: 5000});
-    assert.ok(await loudness(page, 'music') > 0.01, 'the music plays');
-    const shot = loudness(page, 'effects');
-    await page.keyboard.press('Space');
-    assert.ok(await shot > 0.01, 'the shot is heard');
-    await page.keyboard.press('KeyP');
-    await new Promise((r) => setTimeout(r, 100));
-    assert.strictEqual(await loudness(page, 'music'), 0, 'P holds the music');
-    await page.keyboard.press('KeyP');
-    assert.ok(await loudness(page, 'music') > 0.01, 'P again lets it go on');
+    await drop(page, 'changed.keys', changed);
+    await lineBecomes(page, /^watching changed\.keys/);
+    await steps(page, 'press End');
+    await lineBecomes(page, /^this recording played out/);
+    assert.strictEqual(await line(page), verified.error.replace(/^driftwing-replay: /, ''));
   }],
 ];
 
 // Links, dropped files and data the page cannot use: one line each, and the page goes on.
-const long = Buffer.from('60 LEFT+SPACE\n'.repeat(400));
+const header = watchKeys.split('\n')[0] + '\n';
 const badInput = [
-  ['a link', {hash: 'r=' + b64url(zlib.deflateRawSync('12 LEFT\n30 -\n'))}, /^link: 13 bytes$/],
-  ['a damaged link', {hash: 'r=' + b64url([0xff, 0xfe, 0x00, 0x12, 0x34])}, /^link: damaged or cut$/],
-  ['a cut link', {hash: 'r=' + b64url(zlib.deflateRawSync(long).subarray(0, 20))}, /^link: damaged or cut$/],
-  ['a link that is no base64url', {hash: 'r=ab*cd'}, /^link: not base64url$/],
-  ['a link of the largest size', {hash: 'r=' + b64url(zlib.deflateRawSync(Buffer.alloc(largest)))}, /^link: 65536 bytes$/],
-  ['a link over the size', {hash: 'r=' + b64url(zlib.deflateRawSync(Buffer.alloc(largest + 1)))}, /^link: over 65536 bytes$/],
-  ['a dropped file', {drop: 1000}, /^dropped game\.keys: 1000 bytes$/],
-  ['a dropped file over the size', {drop: largest + 10}, /^dropped game\.keys: over 65536 bytes$/],
+  ['a damaged link', {hash: 'r=' + Buffer.from([0xff, 0xfe, 0x00, 0x12, 0x34]).toString('base64url')}, /^cannot play the link: it is damaged or cut short$/],
+  ['a cut link', {hash: link(watchKeys).slice(0, 80)}, /^cannot play the link: it is damaged or cut short$/],
+  ['a link that is no base64url', {hash: 'r=ab*cd'}, /^cannot play the link: it is damaged \(not base64url\)$/],
+  ['a link over 100000 characters', {hash: 'r=' + 'A'.repeat(100001)}, /^cannot play the link: it is over 100000 characters$/],
+  ['a link with an unknown key name', {hash: link(header + '60 -\n5 JUMP\n')}, /^cannot play the link: line 3: unknown key 'JUMP'$/],
+  ['a dropped file that is no recording', {drop: ['picture.png', '\x89PNG\r\n']}, /^cannot play picture\.png: line 1: frame count '.*' is not a whole number of frames$/],
+  ['a dropped file over 64 MiB', {drop: ['big.keys', null, 64 * 1024 * 1024 + 1]}, /^cannot play big\.keys: it is over 64 MiB$/],
   ['a missing picture', {change: (name, bytes) => name === '/data/main2.bmp' ? null : bytes}, /^cannot load data\/main2\.bmp$/],
   ['a sound that is no WAV', {change: (name, bytes) => name === '/data/gmsong.wav' ? Buffer.from('<html>') : bytes}, /^cannot load data\/gmsong\.wav$/],
-  ['a picture that is no BMP', {change: (name, bytes) => name === '/data/back.bmp' ? Buffer.from('<html>') : bytes}, /^cannot load data\/back\.bmp$/],
   ['no program', {change: (name, bytes) => name === '/driftwing.wasm' ? null : bytes}, /^The game stopped: driftwing\.wasm could not be loaded$/],
 ];
 for (const [name, input, says] of badInput) {
   rows.push([`bad input: ${name} gives one line, the page usable`, async ({browser, url}) => {
-    let address = url;
-    if (input.change) address = (await serve(site, {change: input.change})).url;
-    const page = await open(browser, address + (input.hash ? '#' + input.hash : ''));
-    if (input.drop) {
-      await page.evaluate((size) => {
-        const files = new DataTransfer();
-        files.items.add(new File([new Uint8Array(size)], 'game.keys'));
-        window.dispatchEvent(new DragEvent('drop', {dataTransfer: files, bubbles: true, cancelable: true}));
-      }, input.drop);
-    }
+    const page = await open(browser, (input.change ? (await serve(site, {change: input.change})).url : url) +
+                             (input.hash ? '#' + input.hash : ''));
+    if (input.drop) await drop(page, ...input.drop);
     await lineBecomes(page, says);
     assert.ok(await page.$eval('#save', (b) => b.offsetWidth > 0 && !b.disabled), 'the page\'s buttons are there');
+    const frames = () => page.evaluate(() => window.driftwing.frames()), before = await frames();
+    assert.ok(input.change || await sleep(100).then(frames) > before, 'the title goes on');
   }]);
 }
 
 (async () => {
-  const {url, server} = await serve(site);
-  const browser = await launch();
-  let passed = 0, failed = 0;
+  const {url, server} = await serve(site), browser = await launch();
+  let failed = 0;
   for (const [name, run] of rows) {
-    try {
-      await run({browser, url});
-      passed += 1;
-      console.log(`ok: ${name}`);
-    } catch (error) {
-      failed += 1;
-      console.log(`FAILED: ${name}: ${error.message.split('\n')[0]}`);
-    }
+    const error = await run({browser, url}).then(() => null, (e) => e.message.split('\n')[0]);
+    failed += error !== null;
+    console.log(error === null ? `ok: ${name}` : `FAILED: ${name}: ${error}`);
     for (const page of await browser.pages()) if (page.url() !== 'about:blank') await page.close();
   }
-  await browser.close();
-  server.close();
+  await browser.close().then(() => server.close());
   fs.rmSync(work, {recursive: true, force: true});
-  console.log(`${passed} passed, ${failed} failed`);
+  console.log(`${rows.length - failed} passed, ${failed} failed`);
   process.exit(failed ? 1 : 0);
 })();
