@@ -38,12 +38,6 @@
 bool interruptedOnly() { return errno == EINTR && !quitAsked(); }
 
 namespace {
-#ifdef _WIN32
-constexpr char separator = '\\';
-#else
-constexpr char separator = '/';
-#endif
-
 std::string sizeInWords(size_t bytes) {
     return bytes >= (size_t{1} << 20) ? std::to_string(bytes >> 20) + " MiB"
                                       : std::to_string(bytes >> 10) + " KiB";
