@@ -12,7 +12,7 @@ as_root() {
 # as happens to the i386 security list that Wine's 32-bit half brings in) is reported
 # and skipped: apt keeps using every list it did fetch.
 apt_update() {
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q ||
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q ||
         echo "apt-get update could not fetch every list; going on with the ones it has" >&2
 }
 
@@ -30,7 +30,8 @@ ensure_packages() {
     fi
     echo "Installing: ${missing[*]}"
     apt_update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+        --no-install-recommends "${missing[@]}"
 }
 
 # Packages listed one per line (comments with #) in a file under scripts/.
