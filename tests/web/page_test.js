@@ -146,7 +146,12 @@ const rows = [
     assert.ok(await loudness(page, 'effects') > 0.01, 'the shots are heard');
     await steps(page, 'up Space', 'up ArrowLeft', 'press F12');
     const [, png] = await lineBecomes(page, /^saved a screenshot as (driftwing-\S+\.png)$/);
-    await steps(page, 'press KeyP', '#save');
+    await steps(page, 'press KeyP');
+    assert.ok(await settled(page, () => {
+      const box = document.getElementById('frame').getContext('2d').getImageData(112, 138, 96, 24).data;
+      return box[0] + box[1] + box[2] === 0 && box.some((v, i) => i % 4 === 0 && v > 200);
+    }, true), 'PAUSED shown');
+    await steps(page, '#save');
     const [, name, frames, digest] = await lineBecomes(page, /^saved (driftwing-\S+\.keys): (\d+) frames, closing state ([0-9a-f]{16})$/);
     for (let i = 0; i < 50 && !(fs.existsSync(path.join(folder, name)) && fs.existsSync(path.join(folder, png))); ++i) await sleep(100);
     const text = fs.readFileSync(path.join(folder, name), 'utf8'), verified = runner(text, '--verify');
