@@ -6,7 +6,8 @@
 
 #include "platform/pacer.h"
 
-// The page's half of the platform (browser.js).
+// The page's half of the platform (browser.js), and what the page offers around the game
+// (browser_share.js): from dw_take_buttons on.
 extern "C" {
 int dw_open(int frameWidth, int frameHeight, int bandRows, int scale);
 void dw_map_key(const char* code, int key);
