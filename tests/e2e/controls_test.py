@@ -17,19 +17,6 @@ sys.path.insert(0, os.path.dirname(__file__))
 from failures_lib import Context, Xvfb, report  # noqa: E402
 
 
-def capture_to(ctx, path):
-    with open(os.path.join(ctx.home, ".asoundrc"), "w") as f:
-        f.write('pcm.!default { type plug; slave { pcm "cap"; format S16_LE; } }\n'
-                'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }\n' % path)
-
-
-def quit_game(ctx):
-    ctx.key("Escape")
-    code, said = ctx.finish(10)
-    assert code == 0, "exit %d: %s" % (code, said)
-    return said
-
-
 def samples(path):
     w = wave.open(path)
     return w.getframerate(), array.array("h", w.readframes(w.getnframes()))
@@ -43,10 +30,10 @@ def rms(s, begin, end):
 def loudness_of_title(ctx, *args):
     """The music's RMS over a second of the title, one second in."""
     wav = ctx.path("title%d.wav" % len(os.listdir(ctx.dir)))
-    capture_to(ctx, wav)
+    ctx.capture_to(wav)
     ctx.start(*args)
     time.sleep(2.5)
-    quit_game(ctx)
+    ctx.quit()
     rate, s = samples(wav)
     return rms(s, 2 * rate, 4 * rate)
 
@@ -67,14 +54,14 @@ def check_volume(ctx):
 
 def check_mute(ctx):
     wav = ctx.path("mute.wav")
-    capture_to(ctx, wav)
+    ctx.capture_to(wav)
     ctx.start()
     time.sleep(1)
     ctx.key("m")
     time.sleep(1.5)
     ctx.key("m")
     time.sleep(1)
-    quit_game(ctx)
+    ctx.quit()
     rate, s = samples(wav)
     frame = rate * 2 // 60  # a frame of stereo samples
     # The longest run of silence, and how loud the game was just before it.
@@ -107,7 +94,7 @@ def check_keys(ctx):
     for key in ("space", "a", "ctrl"):
         ctx.key(key, 0.4)
         time.sleep(0.2)
-    quit_game(ctx)
+    ctx.quit()
     held = [l.split()[1] for l in open(keys) if l[0].isdigit()]
     after_s = held[next(i for i, k in enumerate(held) if "S" in k.split("+")) + 1:]
     steps = [k for i, k in enumerate(after_s)  # a run may be written in parts: once each

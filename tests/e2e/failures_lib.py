@@ -36,10 +36,10 @@ def sanitizer_build(program):
 class Xvfb:
     """A private X server on a free display, kept running between clients (-noreset)."""
 
-    def __init__(self, screen="640x480x24"):
+    def __init__(self, screen="640x480x24", *options):
         read, write = os.pipe()
         self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", screen,
-                                      "-noreset", "-nolisten", "tcp"], pass_fds=[write],
+                                      "-noreset", "-nolisten", "tcp", *options], pass_fds=[write],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as numbers:
@@ -61,8 +61,7 @@ class Context:
         os.makedirs(os.path.join(self.dir, "game"))
         os.makedirs(self.home)
         os.symlink(self.data, os.path.join(self.dir, "game", "data"))
-        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
-            f.write("pcm.!default { type null }\n")
+        self.sound("{ type null }")
         self.display, self.xvfb, self.proc, self.stderr, self.window = display, None, None, "", None
 
     def path(self, name):
@@ -93,10 +92,10 @@ class Context:
             time.sleep(0.05)
         raise AssertionError("no %s window" % size)
 
-    def start(self, *args, size="320x300"):
-        """The game at scale 1 with ARGS in its window of SIZE; what it says is kept for
-        finish()."""
-        self.proc = subprocess.Popen([self.game, "--scale", "1"] + list(args),
+    def start(self, *args, size="320x300", scale="1"):
+        """The game at that scale (None: as it chooses) with ARGS in its window of SIZE;
+        what it says is kept for finish()."""
+        self.proc = subprocess.Popen([self.game] + (["--scale", scale] if scale else []) + list(args),
                                      cwd=os.path.join(self.dir, "game"), env=self.env(),
                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.PIPE)
@@ -119,6 +118,23 @@ class Context:
         xdotool("keydown", name)
         time.sleep(seconds)
         xdotool("keyup", name)
+
+    def sound(self, pcm):
+        """The sound card the game finds: an ALSA default device."""
+        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
+            f.write("pcm.!default " + pcm + "\n")
+
+    def capture_to(self, path):
+        """All the game plays recorded into a 16-bit stereo WAV file."""
+        self.sound('{ type plug; slave { pcm "cap"; format S16_LE; } }\n'
+                   'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }' % path)
+
+    def quit(self, seconds=10):
+        """Escape; the game must end with 0 within SECONDS. What it said."""
+        self.key("Escape")
+        code, said = self.finish(seconds)
+        assert code == 0, "exit %d after Escape: %s" % (code, said)
+        return said
 
     def signal(self, sig):
         self.proc.send_signal(sig)
