@@ -14,7 +14,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.dirname(__file__))
-from failures_lib import Context, Xvfb, report  # noqa: E402
+from failures_lib import run_table  # noqa: E402
 
 
 def samples(path):
@@ -65,7 +65,7 @@ def check_mute(ctx):
     rate, s = samples(wav)
     frame = rate * 2 // 60  # a frame of stereo samples
     # The longest run of silence, and how loud the game was just before it.
-    best, run, start_at = (0, 0), 0, 0
+    best, run = (0, 0), 0
     for i, v in enumerate(s):
         run = run + 1 if v == 0 else 0
         if run > best[0]:
@@ -85,6 +85,7 @@ def check_mute(ctx):
 
 
 def check_keys(ctx):
+    os.makedirs(os.path.dirname(ctx.settings))
     with open(ctx.settings, "w") as f:
         f.write("[keys]\nfire = LCONTROL\nleft = A\n")
     keys = ctx.path("moved.keys")
@@ -103,6 +104,7 @@ def check_keys(ctx):
 
 
 def check_printed(ctx):
+    os.makedirs(os.path.dirname(ctx.settings))
     with open(ctx.settings, "w") as f:
         f.write("[keys]\nleft = A\nfire = NOPE\n")
     run = subprocess.run([ctx.game, "--keys"], env=ctx.env(), capture_output=True, text=True)
@@ -123,22 +125,5 @@ ROWS = [
 ]
 
 
-def main():
-    game, replay, data, xprobe = (os.path.realpath(p) for p in sys.argv[1:5])
-    failures = []
-    for name, check in ROWS:
-        xvfb = Xvfb()
-        ctx = Context((game, replay, data, xprobe), xvfb.display)
-        os.makedirs(os.path.dirname(ctx.settings))
-        try:
-            failures += ["%s: %s" % (name, w) for w in check(ctx)]
-        except (AssertionError, subprocess.TimeoutExpired) as e:
-            failures.append("%s: %s" % (name, e))
-        finally:
-            ctx.cleanup()
-            xvfb.stop()
-    return report("controls", failures)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_table("controls", ROWS, sys.argv[1:5]))

@@ -4,7 +4,6 @@
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -95,15 +94,19 @@ class Context:
     def start(self, *args, size="320x300", scale="1"):
         """The game at that scale (None: as it chooses) with ARGS in its window of SIZE;
         what it says is kept for finish()."""
-        self.proc = subprocess.Popen([self.game] + (["--scale", scale] if scale else []) + list(args),
-                                     cwd=os.path.join(self.dir, "game"), env=self.env(),
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.PIPE)
-        self.said = []
-        threading.Thread(target=lambda: self.said.append(self.proc.stderr.read()),
-                         daemon=True).start()
+        self.launch(self.game, (["--scale", scale] if scale else []) + list(args))
         self.window = None
         self.wait_window(size)
+
+    def launch(self, program, args, preexec=None):
+        """PROGRAM with ARGS in the row's game folder; standard error through a pipe (a
+        row's file size limit must not cut it), kept in self.said."""
+        self.proc = subprocess.Popen([program] + list(args), cwd=self.path("game"), env=self.env(),
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.PIPE, preexec_fn=preexec)
+        self.said = []
+        self.reader = threading.Thread(target=lambda: self.said.append(self.proc.stderr.read()), daemon=True)
+        self.reader.start()
 
     def finish(self, seconds):
         """The exit code of the game start() began, once it ends, and what it said."""
@@ -165,16 +168,8 @@ def run_row(row, paths, shared_display):
                 ctx.display = shared_display
         if row.setup:
             row.setup(ctx)
-        program = ctx.replay if row.runner else ctx.game
-        args = [a.replace("{tmp}", ctx.dir) for a in row.args]
-        # Standard error through a pipe: a row's file size limit must not cut it.
-        ctx.proc = subprocess.Popen([program] + args, cwd=os.path.join(ctx.dir, "game"),
-                                    env=ctx.env(), stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                    preexec_fn=row.preexec and (lambda: row.preexec(ctx)))
-        said_so_far = []
-        reader = threading.Thread(target=lambda: said_so_far.append(ctx.proc.stderr.read()))
-        reader.start()
+        ctx.launch(ctx.replay if row.runner else ctx.game, [a.replace("{tmp}", ctx.dir) for a in row.args],
+                   row.preexec and (lambda: row.preexec(ctx)))
         if row.action:
             row.action(ctx)
         began = time.monotonic()
@@ -185,8 +180,8 @@ def run_row(row, paths, shared_display):
             ctx.proc.wait()
             return "still running %.1f s after it should have ended" % row.within
         took = time.monotonic() - began
-        reader.join()
-        ctx.stderr = said_so_far[0].decode(errors="replace")
+        ctx.reader.join()
+        ctx.stderr = ctx.said[0].decode(errors="replace")
         # ALSA speaks for itself about the sound card it does not find; only the game's count.
         said = [l for l in ctx.stderr.strip().splitlines() if not l.startswith("ALSA lib ")]
         wrong = []
@@ -207,6 +202,23 @@ def run_row(row, paths, shared_display):
         return str(e)
     finally:
         ctx.cleanup()
+
+
+def run_table(what, rows, paths, only=""):
+    """Each row whose name holds ONLY: (name, a function of a Context that raises at a fault
+    or returns what is wrong, the arguments of its own X server). report()'s exit code."""
+    failures = []
+    for name, row, *screen in (r for r in rows if only in r[0]):
+        xvfb = Xvfb(*screen)
+        ctx = Context(tuple(p and os.path.realpath(p) for p in paths), xvfb.display)
+        try:
+            failures += ["%s: %s" % (name, w) for w in row(ctx) or []]
+        except (AssertionError, subprocess.SubprocessError, OSError, ValueError) as e:
+            failures.append("%s: %s" % (name, e))
+        finally:
+            ctx.cleanup()
+            xvfb.stop()
+    return report(what, failures)
 
 
 def report(what, failures):

@@ -8,14 +8,13 @@
 import os
 import re
 import resource
-import signal
 import subprocess
 import sys
 import threading
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from failures_lib import Context, Xvfb, report  # noqa: E402
+from failures_lib import run_table  # noqa: E402
 
 SCREEN = (1024, 768)  # fullscreen there is the frame at scale 2, centred
 STAMP = r"driftwing-\d{8}-\d{6}"
@@ -129,23 +128,6 @@ def run(ctx, row):
     return wrong
 
 
-def main():
-    game, data, xprobe = (os.path.realpath(p) for p in sys.argv[1:4])
-    xvfb = Xvfb("%dx%dx24" % SCREEN)
-    failures = []
-    try:
-        for row in ROWS:
-            ctx = Context((game, None, data, xprobe), xvfb.display)
-            try:
-                failures += ["%s: %s" % (row.name, w) for w in run(ctx, row)]
-            except (AssertionError, subprocess.SubprocessError) as e:
-                failures.append("%s: %s" % (row.name, e))
-            finally:
-                ctx.cleanup()
-    finally:
-        xvfb.stop()
-    return report("screenshots", failures)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_table("screenshots", [(r.name, lambda ctx, r=r: run(ctx, r), "%dx%dx24" % SCREEN) for r in ROWS],
+                       (sys.argv[1], None) + tuple(sys.argv[2:4])))

@@ -15,11 +15,11 @@ import wave
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path[:0] = [HERE, os.path.join(HERE, "..", "support")]
 import pictures  # noqa: E402
-from failures_lib import Context, Xvfb, report  # noqa: E402
+from failures_lib import run_table  # noqa: E402
 
 
 def run(ctx, *args):
-    return subprocess.run(list(args), env=ctx.env(), capture_output=True, text=True)
+    return subprocess.run(args, env=ctx.env(), capture_output=True, text=True)
 
 
 def shot(ctx, name="shot.ppm"):
@@ -28,27 +28,26 @@ def shot(ctx, name="shot.ppm"):
 
 
 def watch(ctx, seconds, size="320x300"):
-    """xprobe watching for the window: call the result for (millis, hash, lit) a change."""
-    proc = subprocess.Popen([ctx.xprobe, "watch", str(seconds), size], env=ctx.env(),
-                            stdout=subprocess.PIPE, text=True)
-    return lambda: [(float(t), h, int(lit)) for t, h, lit in
-                    (l.split() for l in proc.communicate(timeout=seconds + 10)[0].splitlines())]
+    """xprobe watching for the window: call the result for each change's (millis, lit)."""
+    proc = subprocess.Popen([ctx.xprobe, "watch", str(seconds), size], env=ctx.env(), stdout=subprocess.PIPE)
+    return lambda: [(float(l.split()[0]), int(l.split()[2])) for l in proc.communicate()[0].splitlines()]
 
 
-def title_problems(ctx, frame, scale=None, left=0, top=0, path=None):
-    picture = pictures.ppm_picture(path or shot(ctx))
-    found = []
-    if scale:
-        picture, found = pictures.shrunk(picture, scale, left, top)
+def title_problems(ctx, frame, *place):
+    picture, found = pictures.ppm_picture(shot(ctx)), []
+    if place:
+        picture, found = pictures.shrunk(picture, *place)
     return found + pictures.title_problems(picture, ctx.data, frame)
 
 
-def key_held(ctx, name, during):
-    subprocess.run(["xdotool", "keydown", name], env=ctx.env())
-    try:
-        return during()
-    finally:
-        subprocess.run(["xdotool", "keyup", name], env=ctx.env())
+def shows_title(ctx, frame, *place):
+    """That title frame (at that scale and place) within 5 s (a busy machine may take a
+    while over a change of mode)."""
+    for _ in range(25):
+        if not (found := title_problems(ctx, frame, *place)):
+            return
+        time.sleep(0.2)
+    raise AssertionError("title frame %d %s: %s" % (frame, place, found))
 
 
 def title(ctx):
@@ -57,27 +56,25 @@ def title(ctx):
     ctx.start()
     caption = run(ctx, "xprop", "-id", ctx.window, "WM_NAME").stdout
     assert caption == "WM_NAME(STRING) = \n", "the caption: %r" % caption
-    time.sleep(1)
-    assert not (found := title_problems(ctx, 1)), "title frame 1: %s" % found
+    shows_title(ctx, 1)
     # Title frame 2 follows frame 1 after 300 frames: 5 s at 60 frames a second. Pictures
     # that last under a second (the blank frame between, a half-copied window) are passed over.
-    seen = changes()
-    lasting = [t for (t, _, _), (then, _, _) in zip(seen, seen[1:] + [(1e12, 0, 0)]) if then - t >= 1000]
-    apart = (lasting[1] - lasting[0]) / 1000 if len(lasting) > 1 and lasting[0] != seen[0][0] else 0
+    seen = [t for t, _ in changes()]
+    lasting = [t for t, then in zip(seen, seen[1:] + [1e12]) if then - t >= 1000]
+    apart = (lasting[1] - lasting[0]) / 1000 if len(lasting) > 1 and lasting[0] != seen[0] else 0
     assert 4.7 <= apart <= 5.3, "title frame 2 came %.2f s after frame 1: %s" % (apart, seen)
-    assert not (found := title_problems(ctx, 2)), "title frame 2: %s" % found
+    shows_title(ctx, 2)
     ctx.key("s")
     ctx.key("space", 1.5)
     assert title_problems(ctx, 2), "S did not start a game"
-    code, _ = key_held(ctx, "Escape", lambda: ctx.finish(1))
-    assert code == 0, "Escape in a game: exit %d" % code
+    run(ctx, "xdotool", "keydown", "Escape")
+    assert ctx.finish(1)[0] == 0, "Escape in a game: not exit 0"
     # The capture runs faster than the game did (the null device takes sound as it comes), so
     # its parts are told by their balance: the music alone is centred; the shot sound, panned
     # to 30 of 255, makes the left channel much louder.
     w = wave.open(ctx.path("sound.wav"))
-    s = array.array("h", w.readframes(w.getnframes()))
-    step = w.getframerate() // 20 * 2
-    rms = [tuple((sum(v * v for v in s[i + c:i + step:2]) / (step // 2)) ** 0.5 for c in (0, 1))
+    s, step = array.array("h", w.readframes(w.getnframes())), w.getframerate() // 20 * 2
+    rms = [[(sum(v * v for v in s[i + c:i + step:2]) / (step // 2)) ** 0.5 for c in (0, 1)]
            for i in range(0, len(s) - step + 1, step)]
     shots = [i for i, (l, r) in enumerate(rms) if l > 1.3 * r + 100]
     music = [(l, r) for l, r in rms[:shots[0] - 1 if shots else 0] if l + r > 400]  # the shot's first window apart
@@ -89,36 +86,25 @@ def close_button(ctx):
     ctx.sound("{ type hw; card 9 }")
     ctx.start()
     ctx.key("s")
-    code, said = key_held(ctx, "Left", lambda: (run(ctx, ctx.xprobe, "close", ctx.window), ctx.finish(2))[1])
-    assert code == 0, "the close button: exit %d: %s" % (code, said)
-
-
-def shows_title(ctx, *place):
-    """The window shows title frame 1 at that scale and place within 5 s (a busy machine
-    may take a while over a change of mode)."""
-    for _ in range(25):
-        found = title_problems(ctx, 1, *place)
-        if not found:
-            return
-        time.sleep(0.2)
-    raise AssertionError("at scale %d, (%d, %d): %s" % (place + (found,)))
+    run(ctx, "xdotool", "keydown", "Left")
+    run(ctx, ctx.xprobe, "close", ctx.window)
+    assert ctx.finish(2)[0] == 0, "the close button: not exit 0"
 
 
 def display(ctx):
     changes = watch(ctx, 2, "640x600")
     ctx.start(size="640x600", scale="2")
     # Until the title, the window is black: the first picture that is not lasts as a title does.
-    seen = changes()
-    lit = [i for i, (_, _, n) in enumerate(seen) if n]
-    assert lit and (lit[0] + 1 == len(seen) or seen[lit[0] + 1][0] - seen[lit[0]][0] >= 1000), \
-        "a picture other than black before the title: %s" % seen
-    shows_title(ctx, 2, 0, 0)
+    seen = changes() + [(1e12, 0)]
+    lit = next((i for i, (_, n) in enumerate(seen) if n), -1)
+    assert lit >= 0 and seen[lit + 1][0] - seen[lit][0] >= 1000, "not black before the title: %s" % seen
+    shows_title(ctx, 1, 2, 0, 0)
     settings = lambda: open(ctx.settings).read()
     assert "scale = 2\n" in settings() and "fullscreen = no\n" in settings(), settings()
     ctx.key("F11")
     ctx.wait_window("1024x768", 5)
-    shows_title(ctx, 2, 192, 84)
-    assert "Absolute upper-left X:  0\n" in run(ctx, "xwininfo", "-id", ctx.window).stdout, "fullscreen is off the corner"
+    shows_title(ctx, 1, 2, 192, 84)
+    assert "upper-left X:  0\n" in run(ctx, "xwininfo", "-id", ctx.window).stdout, "fullscreen is off the corner"
     assert "fullscreen = yes\n" in settings(), "fullscreen is not remembered"
     ctx.key("F11")
     ctx.wait_window("640x600", 5)
@@ -127,14 +113,12 @@ def display(ctx):
     ctx.key("p")
     # Paused once two looks 0.2 s apart agree (a busy machine may show a frame or two more);
     # then the picture must stay so for a whole second.
-    look = lambda name: open(shot(ctx, name), "rb").read()
+    look = lambda name="again.ppm": open(shot(ctx, name), "rb").read()
     for _ in range(25):
-        first = look("paused.ppm")
-        time.sleep(0.2)
-        if look("again.ppm") == first:
+        if (first := look("paused.ppm")) == (time.sleep(0.2), look())[1]:
             break
     time.sleep(1)
-    assert look("again.ppm") == first, "the picture moved while paused"
+    assert look() == first, "the picture moved while paused"
     # What stays is the game's own last picture (hardly a black pixel in a game) around the
     # black box with PAUSED, at scale 2.
     around = [c for y, row in enumerate(pictures.ppm_picture(ctx.path("paused.ppm"))) for x, c in enumerate(row)
@@ -142,7 +126,7 @@ def display(ctx):
     assert around.count((0, 0, 0)) <= 0.1 * len(around), "the picture around PAUSED is black"
     ctx.key("p")
     time.sleep(0.5)
-    assert look("again.ppm") != first, "P again did not let the game go on"
+    assert look() != first, "P again did not let the game go on"
     ctx.quit(3)
     # --scale 1 is remembered; a damaged settings file is passed over for the largest scale.
     for scale, size, damaged in (("1", "320x300", b""), (None, "320x300", b""),
@@ -163,28 +147,26 @@ def record(ctx):
     ctx.key("s")
     time.sleep(2.5)  # an idle game is lost to a diver in about two seconds
     ctx.key("s")
-    key_held(ctx, "space", lambda: (ctx.key("Left", 0.5), ctx.key("Right", 0.3), time.sleep(1.5)))
+    run(ctx, "xdotool", "keydown", "space")
+    ctx.key("Left", 0.5)
+    ctx.key("Right", 0.3)
+    time.sleep(1.5)
+    run(ctx, "xdotool", "keyup", "space")
     ctx.quit(3)
     text = open(ctx.path("game.keys")).read()
-    end = re.search(r"^# end frame (\d+) state [0-9a-f]+$", text, re.M)
-    assert "SPACE" in text and end, "the recording: %s" % text
-    assert verify(ctx, "game.keys")[0] == 0, "it does not verify: %s" % verify(ctx, "game.keys")[1]
+    frames = int(re.search(r"^# end frame (\d+) state [0-9a-f]+$", text, re.M)[1])
+    assert "SPACE" in text and verify(ctx, "game.keys")[0] == 0, "the recording: %s" % text
     # Down in the frames just before Escape (Down moves the ship in any mode, and nothing
     # after it can undo that): the same frames, a different game.
-    lines = text.splitlines()
-    esc = max(i for i, l in enumerate(lines) if l.split()[1:2] == ["ESC"]) - 1
-    count, held = lines[esc].split()
-    lines[esc] = "%s %s" % (count, "DOWN" if held == "-" else held + "+DOWN")
-    with open(ctx.path("changed.keys"), "w") as f:
-        f.write("\n".join(lines) + "\n")
+    open(ctx.path("changed.keys"), "w").write(re.sub(r"^(\d+) (\S+)(?=\n\d+ ESC\n)", lambda m: m[1] + " " + (
+        "DOWN" if m[2] == "-" else m[2] + "+DOWN"), text, flags=re.M))
     code, said = verify(ctx, "changed.keys")
-    assert code == 1 and re.search("played out differently: frame \\d+ of %s" % end[1], said), \
-        "a changed recording: %s" % said
+    assert code == 1 and re.search("played out differently: frame \\d+ of %d" % frames, said), said
     began = time.monotonic()
     ctx.start("--play", ctx.path("game.keys"))
     code, said = ctx.finish(30)
     took = time.monotonic() - began
-    assert code == 0 and took >= int(end[1]) / 60 * 0.9, "--play: exit %d after %.1f s: %s" % (code, took, said)
+    assert code == 0 and took >= frames / 60 * 0.9, "--play: exit %d after %.1f s: %s" % (code, took, said)
 
 
 def cut(ctx):
@@ -195,36 +177,16 @@ def cut(ctx):
     ctx.proc.wait()
     code, said = verify(ctx, "cut.keys")
     frames = sum(int(n) for n in re.findall(r"^(\d+) ", open(ctx.path("cut.keys")).read(), re.M))
-    assert code == 0 and "has no closing state" in said and frames >= 60, \
-        "a recording cut short: exit %d, %d frames: %s" % (code, frames, said)
+    assert code == 0 and "has no closing state" in said and frames >= 60, "exit %d, %d frames: %s" % (code, frames, said)
 
 
 ROWS = [
-    ("title: size, caption, both frames, the blink, S, the shot heard, Escape", title, ()),
-    ("title: the close button in a game without a sound card", close_button, ()),
-    ("display: black first, --scale 2, F11 and back, pause, the settings", display, ("1024x768x24", "-br")),
-    ("record: through the window, verified, changed, played", record, ()),
-    ("record: killed mid-game, replayed to its cut", cut, ()),
+    ("title: size, caption, both frames, the blink, S, the shot heard, Escape", title),
+    ("title: the close button in a game without a sound card", close_button),
+    ("display: black first, --scale 2, F11 and back, pause, the settings", display, "1024x768x24", "-br"),
+    ("record: through the window, verified, changed, played", record),
+    ("record: killed mid-game, replayed to its cut", cut),
 ]
 
-
-def main(game, replay, data, xprobe, only=""):
-    paths = tuple(os.path.realpath(p) for p in (game, replay, data, xprobe))
-    failures = []
-    for name, row, screen in ROWS:
-        if only not in name:
-            continue
-        xvfb = Xvfb(*screen)
-        ctx = Context(paths, xvfb.display)
-        try:
-            row(ctx)
-        except (AssertionError, subprocess.SubprocessError, OSError, ValueError) as e:
-            failures.append("%s: %s" % (name, e))
-        finally:
-            ctx.cleanup()
-            xvfb.stop()
-    return report("the game in its window", failures)
-
-
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:6]))
+    sys.exit(run_table("the game in its window", ROWS, sys.argv[1:5], *sys.argv[5:6]))
