@@ -98,21 +98,24 @@ class Context:
         self.window = None
         self.wait_window(size)
 
-    def launch(self, program, args, preexec=None):
-        """PROGRAM with ARGS in the row's game folder; standard error through a pipe (a
-        row's file size limit must not cut it), kept in self.said."""
-        self.proc = subprocess.Popen([program] + list(args), cwd=self.path("game"), env=self.env(),
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    def launch(self, program, args, preexec=None, env=None):
+        # PROGRAM with ARGS in the row's game folder; what it writes is kept in self.said
+        # through pipes (a row's file size limit must not cut it).
+        self.proc = subprocess.Popen([program] + list(args), cwd=self.path("game"), env=env or self.env(),
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, preexec_fn=preexec)
-        self.said = []
-        self.reader = threading.Thread(target=lambda: self.said.append(self.proc.stderr.read()), daemon=True)
-        self.reader.start()
+        self.said = {}
+        self.readers = [threading.Thread(target=lambda s=s: self.said.update(
+            {s: getattr(self.proc, s).read().decode(errors="replace")}), daemon=True) for s in ("stdout", "stderr")]
+        for reader in self.readers:
+            reader.start()
 
     def finish(self, seconds):
-        """The exit code of the game start() began, once it ends, and what it said."""
+        """The exit code of the program launch() began, once it ends, and its standard error."""
         code = self.proc.wait(timeout=seconds)
-        time.sleep(0.1)
-        return code, (self.said[0] if self.said else b"").decode(errors="replace")
+        for reader in self.readers:
+            reader.join(5)
+        return code, self.said.get("stderr", "")
 
     def key(self, name, seconds=0.2):
         xdotool = lambda *a: subprocess.run(["xdotool"] + list(a), env=self.env(),
@@ -123,17 +126,17 @@ class Context:
         xdotool("keyup", name)
 
     def sound(self, pcm):
-        """The sound card the game finds: an ALSA default device."""
+        # The sound card the game finds: an ALSA default device.
         with open(os.path.join(self.home, ".asoundrc"), "w") as f:
             f.write("pcm.!default " + pcm + "\n")
 
     def capture_to(self, path):
-        """All the game plays recorded into a 16-bit stereo WAV file."""
+        # All the game plays recorded into a 16-bit stereo WAV file.
         self.sound('{ type plug; slave { pcm "cap"; format S16_LE; } }\n'
                    'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }' % path)
 
     def quit(self, seconds=10):
-        """Escape; the game must end with 0 within SECONDS. What it said."""
+        # Escape; the game must end with 0 within SECONDS. What it said.
         self.key("Escape")
         code, said = self.finish(seconds)
         assert code == 0, "exit %d after Escape: %s" % (code, said)
@@ -180,8 +183,7 @@ def run_row(row, paths, shared_display):
             ctx.proc.wait()
             return "still running %.1f s after it should have ended" % row.within
         took = time.monotonic() - began
-        ctx.reader.join()
-        ctx.stderr = ctx.said[0].decode(errors="replace")
+        ctx.stderr = ctx.finish(0)[1]
         # ALSA speaks for itself about the sound card it does not find; only the game's count.
         said = [l for l in ctx.stderr.strip().splitlines() if not l.startswith("ALSA lib ")]
         wrong = []
@@ -205,8 +207,8 @@ def run_row(row, paths, shared_display):
 
 
 def run_table(what, rows, paths, only=""):
-    """Each row whose name holds ONLY: (name, a function of a Context that raises at a fault
-    or returns what is wrong, the arguments of its own X server). report()'s exit code."""
+    # Each row whose name holds ONLY: (name, a function of a Context that raises at a fault
+    # or returns what is wrong, the arguments of its own X server). report()'s exit code.
     failures = []
     for name, row, *screen in (r for r in rows if only in r[0]):
         xvfb = Xvfb(*screen)

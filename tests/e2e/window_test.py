@@ -28,7 +28,7 @@ def shot(ctx, name="shot.ppm"):
 
 
 def watch(ctx, seconds, size="320x300"):
-    """xprobe watching for the window: call the result for each change's (millis, lit)."""
+    # xprobe watching for the window: call the result for each change's (millis, lit).
     proc = subprocess.Popen([ctx.xprobe, "watch", str(seconds), size], env=ctx.env(), stdout=subprocess.PIPE)
     return lambda: [(float(l.split()[0]), int(l.split()[2])) for l in proc.communicate()[0].splitlines()]
 
@@ -41,8 +41,8 @@ def title_problems(ctx, frame, *place):
 
 
 def shows_title(ctx, frame, *place):
-    """That title frame (at that scale and place) within 5 s (a busy machine may take a
-    while over a change of mode)."""
+    # That title frame (at that scale and place) within 5 s (a busy machine may take a
+    # while over a change of mode).
     for _ in range(25):
         if not (found := title_problems(ctx, frame, *place)):
             return
