@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
 # package.sh -- the Debian package as a distribution's reviewer checks it: built from the
 # tests' build, lintian without an error or a warning, the software-centre metadata and
-# the desktop entry valid, the manual page rendering; then installed with apt-get, the
+# the desktop entry valid, both manual pages rendering; then installed with apt-get, the
 # game started from another folder with an argument it understands and quit, the replay
 # runner drawing a frame there, both on PATH and their pages found by man, and the package
 # removed with nothing of it left.
 source "$(dirname "$0")/../lib.sh"
 ensure_packages dpkg-dev file desktop-file-utils lintian appstream man-db xvfb xdotool x11-utils
 set +e
-TEST_TMP="$(mktemp -d)"
-trap 'rm -rf "$TEST_TMP"' EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
 BUILD="${PACKAGE_BUILD_DIR:-$ROOT/build/test}"
 configure_and_build "$BUILD" >/dev/null || fail "the build"
 rm -f "$BUILD"/driftwing_*.deb
@@ -21,8 +16,8 @@ rm -f "$BUILD"/driftwing_*.deb
 deb=$(ls "$BUILD"/driftwing_*.deb)
 
 lintian --fail-on error,warning --tag-display-limit 0 "$deb" 2>/dev/null || fail "lintian: $(lintian "$deb" 2>&1)"
-appstreamcli validate --no-net "$ROOT/packaging/io.github.driftwing.Driftwing.metainfo.xml" >"$TEST_TMP/as" ||
-    fail "the metainfo: $(cat "$TEST_TMP/as")"
+said=$(appstreamcli validate --no-net "$ROOT/packaging/io.github.driftwing.Driftwing.metainfo.xml") ||
+    fail "the metainfo: $said"
 desktop-file-validate "$ROOT/packaging/io.github.driftwing.Driftwing.desktop" || fail "the desktop entry"
 for page in driftwing driftwing-replay; do
     [ -z "$(MANWIDTH=80 man --warnings -l "$ROOT/packaging/$page.6" 2>&1 >/dev/null)" ] || fail "the manual page $page.6"

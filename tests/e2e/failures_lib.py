@@ -127,8 +127,7 @@ class Context:
 
     def sound(self, pcm):
         # The sound card the game finds: an ALSA default device.
-        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
-            f.write("pcm.!default " + pcm + "\n")
+        open(os.path.join(self.home, ".asoundrc"), "w").write("pcm.!default " + pcm + "\n")
 
     def capture_to(self, path):
         # All the game plays recorded into a 16-bit stereo WAV file.

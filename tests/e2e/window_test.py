@@ -138,8 +138,7 @@ def display(ctx):
 
 
 def verify(ctx, name):
-    got = run(ctx, ctx.replay, "--data", os.path.dirname(ctx.data), "--verify", ctx.path(name))
-    return got.returncode, got.stderr
+    return run(ctx, ctx.replay, "--data", os.path.dirname(ctx.data), "--verify", ctx.path(name))
 
 
 def record(ctx):
@@ -155,13 +154,13 @@ def record(ctx):
     ctx.quit(3)
     text = open(ctx.path("game.keys")).read()
     frames = int(re.search(r"^# end frame (\d+) state [0-9a-f]+$", text, re.M)[1])
-    assert "SPACE" in text and verify(ctx, "game.keys")[0] == 0, "the recording: %s" % text
+    assert "SPACE" in text and verify(ctx, "game.keys").returncode == 0, "the recording: %s" % text
     # Down in the frames just before Escape (Down moves the ship in any mode, and nothing
     # after it can undo that): the same frames, a different game.
     open(ctx.path("changed.keys"), "w").write(re.sub(r"^(\d+) (\S+)(?=\n\d+ ESC\n)", lambda m: m[1] + " " + (
         "DOWN" if m[2] == "-" else m[2] + "+DOWN"), text, flags=re.M))
-    code, said = verify(ctx, "changed.keys")
-    assert code == 1 and re.search("played out differently: frame \\d+ of %d" % frames, said), said
+    got = verify(ctx, "changed.keys")
+    assert got.returncode == 1 and re.search("played out differently: frame \\d+ of %d" % frames, got.stderr), got.stderr
     began = time.monotonic()
     ctx.start("--play", ctx.path("game.keys"))
     code, said = ctx.finish(30)
@@ -175,9 +174,9 @@ def cut(ctx):
     time.sleep(2)
     ctx.proc.kill()
     ctx.proc.wait()
-    code, said = verify(ctx, "cut.keys")
+    got = verify(ctx, "cut.keys")
     frames = sum(int(n) for n in re.findall(r"^(\d+) ", open(ctx.path("cut.keys")).read(), re.M))
-    assert code == 0 and "has no closing state" in said and frames >= 60, "exit %d, %d frames: %s" % (code, frames, said)
+    assert got.returncode == 0 and "has no closing state" in got.stderr and frames >= 60, "%d frames: %s" % (frames, got)
 
 
 ROWS = [

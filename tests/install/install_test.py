@@ -26,10 +26,12 @@ LAYOUT = ["games/driftwing", "games/driftwing-replay", "share/man/man6/driftwing
     [DATA + f for f in ("main.bmp", "back.bmp", "main2.bmp", "effect.wav", "fall.wav", "gmsong.wav")]
 
 
-def played(games, prefix=None):
+def check(prefix, games):
+    # From a folder of its own whose data/ holds something else: the layout under PREFIX,
+    # each of GAMES started and quit, and the replay runner's picture of the title.
     def row(ctx):
         size = lambda f: os.path.isfile(f) and os.path.getsize(f)
-        missing = [f + " is not installed" for f in LAYOUT if prefix and not size(os.path.join(prefix, f))]
+        missing = [f + " is not installed" for f in LAYOUT if not size(os.path.join(prefix, f))]
         os.remove(ctx.path("game/data"))
         os.mkdir(ctx.path("game/data"))
         open(ctx.path("game/data/notes.txt"), "w").write("not the game's\n")
@@ -40,25 +42,19 @@ def played(games, prefix=None):
                               capture_output=True, text=True)
         assert shot.returncode == 0, "exit %d: %s" % (shot.returncode, shot.stderr)
         return missing + pictures.title_problems(pictures.bmp_picture(ctx.path("game/title.bmp"), ctx.data), ctx.data, 1)
-    return row
-
-
-def main(cmake, build=None):
-    if cmake == "--installed":
-        root = os.path.dirname(os.path.dirname(shutil.which("driftwing")))
-        return run_table("installed programs", [("from another folder", played(["driftwing"]), "1024x768x24")],
-                         (None, shutil.which("driftwing-replay"), os.path.join(root, DATA), None))
-    work = tempfile.mkdtemp(prefix="driftwing-install.")
-    prefix, moved = os.path.join(work, "first prefix"), os.path.join(work, "moved prefix")
-    subprocess.run([cmake, "--install", build, "--prefix", prefix], check=True, stdout=subprocess.DEVNULL)
-    os.rename(prefix, moved)
-    os.symlink(os.path.join(moved, LAYOUT[0]), os.path.join(work, "driftwing"))
-    os.environ["PATH"] = work + os.pathsep + os.environ["PATH"]
-    code = run_table("installed game", [("from another folder", played([os.path.join(moved, LAYOUT[0]), "driftwing"], moved), "1024x768x24")],
-                     (None, os.path.join(moved, LAYOUT[1]), os.path.join(moved, DATA), None))
-    shutil.rmtree(work)
-    return code
+    return run_table("installed programs", [("from another folder", row, "1024x768x24")],
+                     (None, os.path.join(prefix, LAYOUT[1]), os.path.join(prefix, DATA), None))
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:3]))
+    if sys.argv[1] == "--installed":
+        sys.exit(check(os.path.dirname(os.path.dirname(shutil.which("driftwing"))), ["driftwing"]))
+    work = tempfile.mkdtemp(prefix="driftwing-install.")
+    prefix, moved = os.path.join(work, "first prefix"), os.path.join(work, "moved prefix")
+    subprocess.run([sys.argv[1], "--install", sys.argv[2], "--prefix", prefix], check=True, stdout=subprocess.DEVNULL)
+    os.rename(prefix, moved)
+    os.symlink(os.path.join(moved, LAYOUT[0]), os.path.join(work, "driftwing"))
+    os.environ["PATH"] = work + os.pathsep + os.environ["PATH"]
+    code = check(moved, [os.path.join(moved, LAYOUT[0]), "driftwing"])
+    shutil.rmtree(work)
+    sys.exit(code)
