@@ -21,7 +21,7 @@ if [ ! -x "$BENCH" ] || [ ! -d "$BUILD/data" ]; then
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
     cmake --build "$BUILD" -j 2 --target driftwing-frame-pacing assets || exit 1
 fi
-source "$ROOT/tests/e2e/xvfb_lib.sh"
+source "$ROOT/scripts/xvfb_lib.sh"
 start_xvfb
 game_folder "$BENCH" "$BUILD/data" && cd "$TEST_TMP/game" || exit 1
 priority=()

@@ -41,7 +41,7 @@ if [ ! -x "$PROBE" ] || [ ! -x "$IDEAL" ] || [ ! -x "$BUILD/driftwing" ]; then
     cmake --build "$BUILD" -j 2 --target driftwing driftwing-latency-probe driftwing-ideal-60hz \
         assets || exit 1
 fi
-source "$ROOT/tests/e2e/xvfb_lib.sh"
+source "$ROOT/scripts/xvfb_lib.sh"
 start_xvfb 1024x768x24
 game_folder "$BUILD/driftwing" "$BUILD/data"
 

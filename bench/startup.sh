@@ -20,7 +20,7 @@ if [ ! -x "$PROBE" ] || [ ! -x "$BUILD/driftwing" ]; then
     cmake --build "$BUILD" -j 2 --target driftwing driftwing-first-frame assets || exit 1
 fi
 [ -x /usr/bin/time ] || { echo "startup.sh: needs /usr/bin/time (apt-get install time)" >&2; exit 1; }
-source "$ROOT/tests/e2e/xvfb_lib.sh"
+source "$ROOT/scripts/xvfb_lib.sh"
 start_xvfb
 
 # The game runs from a folder of its own, as installed: the binary with data/ beside it.

@@ -6,7 +6,7 @@
 # Linux build must play out the same in driftwing.exe. Builds the package with scripts/windows; installs Wine
 # (its 32-bit half needs the i386 architecture, which it adds).
 source "$(dirname "$0")/../lib.sh"
-source "$ROOT/tests/e2e/xvfb_lib.sh"
+source "$ROOT/scripts/xvfb_lib.sh"
 set +e
 ensure_packages xvfb xdotool x11-utils python3
 cmake --build "$ROOT/build/test" --target xprobe >/dev/null

@@ -14,20 +14,7 @@ import time
 import wave
 
 sys.path.insert(0, os.path.dirname(__file__))
-from failures_lib import Context, Xvfb, report  # noqa: E402
-
-
-def capture_to(ctx, path):
-    with open(os.path.join(ctx.home, ".asoundrc"), "w") as f:
-        f.write('pcm.!default { type plug; slave { pcm "cap"; format S16_LE; } }\n'
-                'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }\n' % path)
-
-
-def quit_game(ctx):
-    ctx.key("Escape")
-    code, said = ctx.finish(10)
-    assert code == 0, "exit %d: %s" % (code, said)
-    return said
+from failures_lib import run_table  # noqa: E402
 
 
 def samples(path):
@@ -43,10 +30,10 @@ def rms(s, begin, end):
 def loudness_of_title(ctx, *args):
     """The music's RMS over a second of the title, one second in."""
     wav = ctx.path("title%d.wav" % len(os.listdir(ctx.dir)))
-    capture_to(ctx, wav)
+    ctx.capture_to(wav)
     ctx.start(*args)
     time.sleep(2.5)
-    quit_game(ctx)
+    ctx.quit()
     rate, s = samples(wav)
     return rms(s, 2 * rate, 4 * rate)
 
@@ -67,18 +54,18 @@ def check_volume(ctx):
 
 def check_mute(ctx):
     wav = ctx.path("mute.wav")
-    capture_to(ctx, wav)
+    ctx.capture_to(wav)
     ctx.start()
     time.sleep(1)
     ctx.key("m")
     time.sleep(1.5)
     ctx.key("m")
     time.sleep(1)
-    quit_game(ctx)
+    ctx.quit()
     rate, s = samples(wav)
     frame = rate * 2 // 60  # a frame of stereo samples
     # The longest run of silence, and how loud the game was just before it.
-    best, run, start_at = (0, 0), 0, 0
+    best, run = (0, 0), 0
     for i, v in enumerate(s):
         run = run + 1 if v == 0 else 0
         if run > best[0]:
@@ -98,6 +85,7 @@ def check_mute(ctx):
 
 
 def check_keys(ctx):
+    os.makedirs(os.path.dirname(ctx.settings))
     with open(ctx.settings, "w") as f:
         f.write("[keys]\nfire = LCONTROL\nleft = A\n")
     keys = ctx.path("moved.keys")
@@ -107,7 +95,7 @@ def check_keys(ctx):
     for key in ("space", "a", "ctrl"):
         ctx.key(key, 0.4)
         time.sleep(0.2)
-    quit_game(ctx)
+    ctx.quit()
     held = [l.split()[1] for l in open(keys) if l[0].isdigit()]
     after_s = held[next(i for i, k in enumerate(held) if "S" in k.split("+")) + 1:]
     steps = [k for i, k in enumerate(after_s)  # a run may be written in parts: once each
@@ -116,6 +104,7 @@ def check_keys(ctx):
 
 
 def check_printed(ctx):
+    os.makedirs(os.path.dirname(ctx.settings))
     with open(ctx.settings, "w") as f:
         f.write("[keys]\nleft = A\nfire = NOPE\n")
     run = subprocess.run([ctx.game, "--keys"], env=ctx.env(), capture_output=True, text=True)
@@ -136,22 +125,5 @@ ROWS = [
 ]
 
 
-def main():
-    game, replay, data, xprobe = (os.path.realpath(p) for p in sys.argv[1:5])
-    failures = []
-    for name, check in ROWS:
-        xvfb = Xvfb()
-        ctx = Context((game, replay, data, xprobe), xvfb.display)
-        os.makedirs(os.path.dirname(ctx.settings))
-        try:
-            failures += ["%s: %s" % (name, w) for w in check(ctx)]
-        except (AssertionError, subprocess.TimeoutExpired) as e:
-            failures.append("%s: %s" % (name, e))
-        finally:
-            ctx.cleanup()
-            xvfb.stop()
-    return report("controls", failures)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_table("controls", ROWS, sys.argv[1:5]))

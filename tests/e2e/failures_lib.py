@@ -4,7 +4,6 @@
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -36,10 +35,10 @@ def sanitizer_build(program):
 class Xvfb:
     """A private X server on a free display, kept running between clients (-noreset)."""
 
-    def __init__(self, screen="640x480x24"):
+    def __init__(self, screen="640x480x24", *options):
         read, write = os.pipe()
         self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", screen,
-                                      "-noreset", "-nolisten", "tcp"], pass_fds=[write],
+                                      "-noreset", "-nolisten", "tcp", *options], pass_fds=[write],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as numbers:
@@ -61,8 +60,7 @@ class Context:
         os.makedirs(os.path.join(self.dir, "game"))
         os.makedirs(self.home)
         os.symlink(self.data, os.path.join(self.dir, "game", "data"))
-        with open(os.path.join(self.home, ".asoundrc"), "w") as f:
-            f.write("pcm.!default { type null }\n")
+        self.sound("{ type null }")
         self.display, self.xvfb, self.proc, self.stderr, self.window = display, None, None, "", None
 
     def path(self, name):
@@ -93,24 +91,31 @@ class Context:
             time.sleep(0.05)
         raise AssertionError("no %s window" % size)
 
-    def start(self, *args, size="320x300"):
-        """The game at scale 1 with ARGS in its window of SIZE; what it says is kept for
-        finish()."""
-        self.proc = subprocess.Popen([self.game, "--scale", "1"] + list(args),
-                                     cwd=os.path.join(self.dir, "game"), env=self.env(),
-                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.PIPE)
-        self.said = []
-        threading.Thread(target=lambda: self.said.append(self.proc.stderr.read()),
-                         daemon=True).start()
+    def start(self, *args, size="320x300", scale="1"):
+        """The game at that scale (None: as it chooses) with ARGS in its window of SIZE;
+        what it says is kept for finish()."""
+        self.launch(self.game, (["--scale", scale] if scale else []) + list(args))
         self.window = None
         self.wait_window(size)
 
+    def launch(self, program, args, preexec=None, env=None):
+        # PROGRAM with ARGS in the row's game folder; what it writes is kept in self.said
+        # through pipes (a row's file size limit must not cut it).
+        self.proc = subprocess.Popen([program] + list(args), cwd=self.path("game"), env=env or self.env(),
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, preexec_fn=preexec)
+        self.said = {}
+        self.readers = [threading.Thread(target=lambda s=s: self.said.update(
+            {s: getattr(self.proc, s).read().decode(errors="replace")}), daemon=True) for s in ("stdout", "stderr")]
+        for reader in self.readers:
+            reader.start()
+
     def finish(self, seconds):
-        """The exit code of the game start() began, once it ends, and what it said."""
+        """The exit code of the program launch() began, once it ends, and its standard error."""
         code = self.proc.wait(timeout=seconds)
-        time.sleep(0.1)
-        return code, (self.said[0] if self.said else b"").decode(errors="replace")
+        for reader in self.readers:
+            reader.join(5)
+        return code, self.said.get("stderr", "")
 
     def key(self, name, seconds=0.2):
         xdotool = lambda *a: subprocess.run(["xdotool"] + list(a), env=self.env(),
@@ -119,6 +124,22 @@ class Context:
         xdotool("keydown", name)
         time.sleep(seconds)
         xdotool("keyup", name)
+
+    def sound(self, pcm):
+        # The sound card the game finds: an ALSA default device.
+        open(os.path.join(self.home, ".asoundrc"), "w").write("pcm.!default " + pcm + "\n")
+
+    def capture_to(self, path):
+        # All the game plays recorded into a 16-bit stereo WAV file.
+        self.sound('{ type plug; slave { pcm "cap"; format S16_LE; } }\n'
+                   'pcm.cap { type file; slave.pcm "null"; file "%s"; format "wav" }' % path)
+
+    def quit(self, seconds=10):
+        # Escape; the game must end with 0 within SECONDS. What it said.
+        self.key("Escape")
+        code, said = self.finish(seconds)
+        assert code == 0, "exit %d after Escape: %s" % (code, said)
+        return said
 
     def signal(self, sig):
         self.proc.send_signal(sig)
@@ -149,16 +170,8 @@ def run_row(row, paths, shared_display):
                 ctx.display = shared_display
         if row.setup:
             row.setup(ctx)
-        program = ctx.replay if row.runner else ctx.game
-        args = [a.replace("{tmp}", ctx.dir) for a in row.args]
-        # Standard error through a pipe: a row's file size limit must not cut it.
-        ctx.proc = subprocess.Popen([program] + args, cwd=os.path.join(ctx.dir, "game"),
-                                    env=ctx.env(), stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                    preexec_fn=row.preexec and (lambda: row.preexec(ctx)))
-        said_so_far = []
-        reader = threading.Thread(target=lambda: said_so_far.append(ctx.proc.stderr.read()))
-        reader.start()
+        ctx.launch(ctx.replay if row.runner else ctx.game, [a.replace("{tmp}", ctx.dir) for a in row.args],
+                   row.preexec and (lambda: row.preexec(ctx)))
         if row.action:
             row.action(ctx)
         began = time.monotonic()
@@ -169,8 +182,7 @@ def run_row(row, paths, shared_display):
             ctx.proc.wait()
             return "still running %.1f s after it should have ended" % row.within
         took = time.monotonic() - began
-        reader.join()
-        ctx.stderr = said_so_far[0].decode(errors="replace")
+        ctx.stderr = ctx.finish(0)[1]
         # ALSA speaks for itself about the sound card it does not find; only the game's count.
         said = [l for l in ctx.stderr.strip().splitlines() if not l.startswith("ALSA lib ")]
         wrong = []
@@ -191,6 +203,23 @@ def run_row(row, paths, shared_display):
         return str(e)
     finally:
         ctx.cleanup()
+
+
+def run_table(what, rows, paths, only=""):
+    # Each row whose name holds ONLY: (name, a function of a Context that raises at a fault
+    # or returns what is wrong, the arguments of its own X server). report()'s exit code.
+    failures = []
+    for name, row, *screen in (r for r in rows if only in r[0]):
+        xvfb = Xvfb(*screen)
+        ctx = Context(tuple(p and os.path.realpath(p) for p in paths), xvfb.display)
+        try:
+            failures += ["%s: %s" % (name, w) for w in row(ctx) or []]
+        except (AssertionError, subprocess.SubprocessError, OSError, ValueError) as e:
+            failures.append("%s: %s" % (name, e))
+        finally:
+            ctx.cleanup()
+            xvfb.stop()
+    return report(what, failures)
 
 
 def report(what, failures):

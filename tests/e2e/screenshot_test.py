@@ -8,14 +8,12 @@
 import os
 import re
 import resource
-import signal
 import subprocess
 import sys
-import threading
 import time
 
 sys.path.insert(0, os.path.dirname(__file__))
-from failures_lib import Context, Xvfb, report  # noqa: E402
+from failures_lib import run_table  # noqa: E402
 
 SCREEN = (1024, 768)  # fullscreen there is the frame at scale 2, centred
 STAMP = r"driftwing-\d{8}-\d{6}"
@@ -72,18 +70,9 @@ def run(ctx, row):
     with open(ctx.path("watched.keys"), "w") as f:
         f.write("2 -\n1 S\n3000 LEFT+SPACE\n")
     env = ctx.env()
-    env.pop("XDG_PICTURES_DIR", None)
     if row.pictures:
         env["XDG_PICTURES_DIR"] = fill(row.pictures)
-    ctx.proc = subprocess.Popen([ctx.game] + [fill(a) for a in row.args],
-                                cwd=os.path.join(ctx.dir, "game"), env=env,
-                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                stderr=subprocess.PIPE, preexec_fn=lambda: limited(row))
-    said = {}
-    readers = [threading.Thread(target=lambda s=s: said.update({s: getattr(ctx.proc, s).read()}))
-               for s in ("stdout", "stderr")]
-    for reader in readers:
-        reader.start()
+    ctx.launch(ctx.game, [fill(a) for a in row.args], lambda: limited(row), env)
     size = SCREEN if "--fullscreen" in row.args else (320 * row.scale, 300 * row.scale)
     ctx.wait_window("%dx%d" % size)
     for key in row.keys:
@@ -98,12 +87,9 @@ def run(ctx, row):
     window = ctx.path("window.ppm")
     subprocess.run([ctx.xprobe, "shot", ctx.window, window], env=env, check=True)
     ctx.key("Escape")
-    code = ctx.proc.wait(timeout=10)
-    for reader in readers:
-        reader.join()
-    out = said["stdout"].decode(errors="replace").splitlines()
-    err = [l for l in said["stderr"].decode(errors="replace").splitlines()
-           if not l.startswith("ALSA lib ")]
+    code, said = ctx.finish(10)
+    out = ctx.said["stdout"].splitlines()
+    err = [l for l in said.splitlines() if not l.startswith("ALSA lib ")]
     wrong = ["exit %d" % code] if code else []
     files = saved()
     if row.fails:
@@ -129,23 +115,6 @@ def run(ctx, row):
     return wrong
 
 
-def main():
-    game, data, xprobe = (os.path.realpath(p) for p in sys.argv[1:4])
-    xvfb = Xvfb("%dx%dx24" % SCREEN)
-    failures = []
-    try:
-        for row in ROWS:
-            ctx = Context((game, None, data, xprobe), xvfb.display)
-            try:
-                failures += ["%s: %s" % (row.name, w) for w in run(ctx, row)]
-            except (AssertionError, subprocess.SubprocessError) as e:
-                failures.append("%s: %s" % (row.name, e))
-            finally:
-                ctx.cleanup()
-    finally:
-        xvfb.stop()
-    return report("screenshots", failures)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_table("screenshots", [(r.name, lambda ctx, r=r: run(ctx, r), "%dx%dx24" % SCREEN) for r in ROWS],
+                       (sys.argv[1], None) + tuple(sys.argv[2:4])))

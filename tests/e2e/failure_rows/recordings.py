@@ -113,6 +113,8 @@ NOTE = "# frame 600 state 0123456789ABCDEF\n"  # upper-case hex reads too
 ROWS = [
     Row("recording onto /dev/full", ["--record", "/dev/full", "--force"], x=False, exit=1, lines=1,
         stderr=r"^driftwing: cannot record into /dev/full: No space left on device$"),
+    Row("recording into a folder that is not there", ["--record", "/nowhere/game.keys"], x=False, exit=1,
+        lines=1, stderr=r"^driftwing: cannot record into /nowhere/game\.keys"),
     Row("a write cut short by a file size limit mid-game", ["--scale", "1", "--record", "{tmp}/game.keys"],
         preexec=small_file_limit, action=play_then_quit(4), exit=1, lines=1,
         stderr=r"^driftwing: cannot write .*game.keys: File too large; the recording stops here$",

@@ -1,5 +1,6 @@
-# xvfb_lib.sh -- a private X server for a whole-program test, and ways to drive the game
-# in it; everything started here is stopped when the test ends. Source it.
+# xvfb_lib.sh -- a private X server for the benchmarks, the documentation's screenshots and
+# the Windows stage, and ways to drive the game in it; everything started here is stopped
+# when the script ends. Source it. (The tests have their own, in tests/e2e/failures_lib.py.)
 
 TEST_TMP="$(mktemp -d "${TMPDIR:-/tmp}/driftwing-x.XXXXXX")"
 cleanup_x() {
@@ -82,14 +83,7 @@ wait_for_exit() {
     return 124
 }
 
-# use_alsa HOME capture FILE | null | missing: the sound the game finds in HOME: all it
-# plays recorded into a 16-bit stereo WAV file, a device that plays nothing, or a
-# sound card that is not there.
+# use_alsa HOME null: the game in HOME finds a sound device that plays nothing.
 use_alsa() {
-    case "$2" in
-        capture) printf '%s\n' 'pcm.!default { type plug; slave { pcm "cap"; format S16_LE; } }' \
-            "pcm.cap { type file; slave.pcm \"null\"; file \"$3\"; format \"wav\" }" ;;
-        null) echo 'pcm.!default { type null }' ;;
-        missing) echo 'pcm.!default { type hw; card 9 }' ;;
-    esac >"$1/.asoundrc"
+    echo 'pcm.!default { type null }' >"$1/.asoundrc"
 }
