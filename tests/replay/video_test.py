@@ -2,7 +2,7 @@
 # video_test.py -- driftwing-replay --video, read back with Debian's ffmpeg and ffprobe:
 # one 4-second recording (music, two blasts, shots) made into MP4, WebM, GIF and a clip;
 # each video's frames against the runner's own --shot pictures, its sound against the
-# game's shot sample, and a table of refused command lines that must leave no file.
+# game's shot sample. The refused command lines are rows of the failure table.
 #
 #   video_test.py REPLAY BUILD_DIR
 #
@@ -120,7 +120,6 @@ def main(replay, build):
     said = run([replay, "--verify", path("game.keys")], cwd=build).stderr
     digest = re.search(r"the game's state is ([0-9a-f]{16})", said).group(1)
     open(path("game.keys"), "w").write(draft.replace("0" * 16, digest))
-    open(path("differs.keys"), "w").write(draft.replace("0" * 16, "%016x" % (int(digest, 16) ^ 1)))
 
     shots = [1, 10, 60, 101, 149, 150]
     shot_args = sum((["--shot", "%d:%s" % (n, path("%d.bmp" % n))] for n in shots), [])
@@ -178,33 +177,6 @@ def main(replay, build):
     if abs(lag - start - 4800) > ONSET_TOLERANCE or score < 0.9:
         failures.append("clip.mp4: its sound is the whole game's from sample %d (correlation %.2f), "
                         "not %d" % (lag - 4800, score, start))
-
-    # Refused: (arguments, PATH, exit code, what standard error says). Nothing is left in
-    # the folder but what was there.
-    no_ffmpeg = "/nowhere"
-    refused = [
-        (["--video", path("a.mp4"), path("missing.keys")], None, 2, "cannot read the script"),
-        (["--video", path("a.avi"), path("game.keys")], None, 2, "--video makes .mp4, .webm or .gif files"),
-        (["--video", path("a.mp4"), "--from", "3", "--to", "2", path("game.keys")], None, 2,
-         "--from must come before --to"),
-        (["--video", path("a.mp4"), "--from", "2.6", path("game.keys")], None, 2, "--from 2.600 s is past the end"),
-        (["--video", path("no/a.mp4"), path("game.keys")], None, 2, "cannot write the video"),
-        (["--video", path("a.webm"), path("differs.keys")], None, 1, "this recording played out differently"),
-        (["--video", path("a.mp4"), path("game.keys")], no_ffmpeg, 1,
-         "driftwing-replay: --video needs ffmpeg (apt-get install ffmpeg)"),
-    ]
-    before = sorted(os.listdir(folder))
-    for args, search, status, says in refused:
-        env = dict(os.environ, PATH=search) if search else None
-        result = run([replay] + args, cwd=build, env=env)
-        lines = result.stderr.splitlines()
-        if result.returncode != status or len(lines) != 1 or says not in lines[0]:
-            failures.append("%s: exit %d, %r" % (args, result.returncode, result.stderr))
-        left = sorted(set(os.listdir(folder)) - set(before))
-        if left:
-            failures.append("%s left %s" % (args, left))
-            for name in left:
-                os.remove(path(name))
 
     for failure in failures:
         print("FAIL " + failure, file=sys.stderr)

@@ -1,7 +1,8 @@
 # video.py -- driftwing-replay --video against the machine: two makers of one video, a
 # signal while ffmpeg encodes, a file size limit, links where its part files go, an output
-# that exists or is the recording itself, and its options given twice. Whatever happens,
-# one line says it, and no part file and no ffmpeg is left behind.
+# that exists or is the recording itself, its options given twice or wrong, a game that
+# played out differently, no ffmpeg. Whatever happens, one line says it, and no part file
+# and no ffmpeg is left behind.
 import os
 import resource
 import signal
@@ -10,6 +11,8 @@ import time
 
 from failures_lib import Row
 
+HEADER = ("# A game of Driftwing: driftwing --play FILE shows it again, "
+          "driftwing-replay --verify FILE checks it\n")
 SHORT = "30 -\n1 S\n60 SPACE\n"      # 91 frames: a video of it is made in a moment
 MINUTE = "1 S\n3600 SPACE\n"          # ffmpeg encodes it for seconds
 FOUR_SECONDS = "1 S\n240 SPACE\n"    # 241 frames, encoded while a second maker tries
@@ -127,6 +130,16 @@ def file_limit(kib):
     return lambda ctx: resource.setrlimit(resource.RLIMIT_FSIZE, (kib << 10, kib << 10))
 
 
+def no_ffmpeg(ctx):  # s.keys, and a PATH where no ffmpeg is found
+    files(s_keys=SHORT)(ctx)
+    ctx.env = lambda env=ctx.env(): dict(env, PATH="/nowhere")
+
+
+def refused(name, args, exit, says, setup=files(s_keys=SHORT), kept="s.keys"):  # in one line
+    return Row(name, args, runner=True, x=False, setup=setup, exit=exit, lines=1, within=5,
+               stderr=r"^driftwing-replay: " + says, check=left(kept))
+
+
 def usage(reason):
     return r"\Adriftwing-replay: %s\nusage: driftwing-replay " % reason
 
@@ -161,6 +174,17 @@ ROWS = [
         runner=True, setup=lambda ctx: (files(s_keys=SHORT)(ctx), os.symlink("s.keys", ctx.path("l.gif"))),
         exit=2, lines=1, within=1, stderr=r"^driftwing-replay: cannot write the video \S+/l\.gif: it is the recording$",
         check=unchanged("s.keys", SHORT, "l.gif")),
+    refused("a video of another kind", ["--video", "{tmp}/a.avi", "{tmp}/s.keys"], 2,
+            r"--video makes \.mp4, \.webm or \.gif files"),
+    refused("--from after --to", ["--video", "{tmp}/a.mp4", "--from", "3", "--to", "2", "{tmp}/s.keys"], 2,
+            r"--from must come before --to$"),
+    refused("--from past the end", ["--video", "{tmp}/a.mp4", "--from", "1.6", "{tmp}/s.keys"], 2,
+            r"--from 1\.600 s is past the end of \S+/s\.keys \(1\.517 s\)$"),
+    refused("a game that played out differently", ["--video", "{tmp}/a.webm", "{tmp}/d.keys"], 1,
+            r"this recording played out differently", kept="d.keys",
+            setup=files(d_keys=HEADER + SHORT + "# end frame 91 state 0000000000000000\n")),
+    refused("no ffmpeg on the PATH", ["--video", "{tmp}/a.mp4", "{tmp}/s.keys"], 1,
+            r"--video needs ffmpeg \(apt-get install ffmpeg\)$", setup=no_ffmpeg),
     # The command line: an option that takes one value, given twice.
     Row("the runner's --scale given twice", ["--scale", "2", "--scale", "3", "--video", "{tmp}/o.gif", "s.keys"],
         runner=True, x=False, exit=2, lines=3, within=1, stderr=usage("option --scale is given twice")),
