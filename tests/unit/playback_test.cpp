@@ -231,3 +231,34 @@ TEST(Playback, SpeedsAndPauseSetHowFastTheGameGoesAndWhatIsHeard) {
     std::remove(r.path.c_str());
 }
 
+
+// Paused, each control is tapped and left seven ticks, time for the pass to reach a jump;
+// the frame then shown. Comma and period step only while paused, never past either end;
+// End pauses, and a jump stops at either end.
+TEST(Playback, EachControlShowsTheFrameItSays) {
+    const Recorded r = record();
+    struct Step {
+        int key;
+        int64_t frame;
+    };
+    const Step steps[] = {
+        {KEY_P, 1},        {KEY_STOP, 2},     {KEY_COMMA, 1},    {KEY_COMMA, 1},
+        {KEY_END, 2000},   {KEY_STOP, 2000},  {KEY_COMMA, 1999}, {KEY_LEFT, 1399},
+        {KEY_STOP, 1400},  {KEY_RIGHT, 2000}, {KEY_HOME, 1},     {KEY_RIGHT, 601},
+        {KEY_LEFT, 1},     {KEY_RIGHT, 601},  {KEY_SPACE, 609},  {KEY_STOP, 617},
+        {KEY_COMMA, 625},
+    };
+    constexpr size_t ticksAStep = 8;
+    watcher = Watcher{};
+    for (const Step& step : steps) {
+        watcher.asked.push_back(step.key);
+        watcher.asked.resize(watcher.asked.size() + ticksAStep - 1, 0);
+    }
+    watch(r, scripted);
+    runPlaybackLoop();
+    ASSERT_EQ(watcher.ticks.size(), watcher.asked.size());
+    for (size_t i = 0; i < std::size(steps); ++i)
+        EXPECT_EQ(watcher.ticks[(i + 1) * ticksAStep - 1].frame, steps[i].frame) << "step " << i;
+    EXPECT_EQ(verdict(), 0);
+    std::remove(r.path.c_str());
+}
