@@ -112,9 +112,6 @@ ROWS = [
     Row("End shows the last frame and stays", ["--scale", "1", "--play", "{tmp}/w.keys"],
         setup=recording(SHORT, SHORT_FRAMES), action=keys_then([("End", 0.1)], SHORT_FRAMES, 3, 0.3, lit=True),
         exit=0, lines=1, within=1, stderr=NO_NOTES, check=seen),
-    Row("Right in the last ten seconds shows the last frame", ["--scale", "1", "--play", "{tmp}/w.keys"],
-        setup=recording(SHORT, SHORT_FRAMES), action=keys_then([("Right", 0.1), ("Right", 0.1)], SHORT_FRAMES, 3, 0.3),
-        exit=0, lines=1, within=1, stderr=NO_NOTES, check=seen),
     # Fullscreen the line goes in the band below the frame, and the band is black again
     # once the line goes, two seconds after the pause.
     Row("the line in the band below the frame, fullscreen", ["--fullscreen", "--play", "{tmp}/w.keys"],
