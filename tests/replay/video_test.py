@@ -16,7 +16,6 @@ import struct
 import subprocess
 import sys
 import tempfile
-import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import pictures  # noqa: E402
@@ -77,21 +76,11 @@ def mean_difference(a, b, width):
 
 
 def decoded_sound(path):
-    """The video's sound as 48 kHz stereo (left, right) lists of ints."""
+    """A video's (or a sample's) sound as 48 kHz stereo (left, right) lists of ints."""
     raw = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "2", "-ar", "48000", "-"],
                          capture_output=True, check=True).stdout
     values = struct.unpack("<%dh" % (len(raw) // 2), raw)
     return values[0::2], values[1::2]
-
-
-def shot_sample(data):
-    """data/effect.wav at 48 kHz (linear interpolation), for finding where it starts."""
-    with wave.open(os.path.join(data, "effect.wav")) as w:
-        rate, raw = w.getframerate(), w.readframes(w.getnframes())
-    source = struct.unpack("<%dh" % (len(raw) // 2), raw)
-    n = len(source) * 48000 // rate
-    return [source[i * rate // 48000] + (source[min(i * rate // 48000 + 1, len(source) - 1)] -
-            source[i * rate // 48000]) * (i * rate % 48000) / 48000 for i in range(n)]
 
 
 def best_lag(signal_, pattern, around, reach):
@@ -156,7 +145,7 @@ def main(replay, build):
     # The sound: the first shot starts with its frame's picture, in both lossy codecs.
     # Music is centred, so left minus right is (almost) the shot alone, panned well left:
     # it correlates with the shot sample at 0.99 (0.86 when the shot is panned right).
-    pattern = shot_sample(data)[:1200]
+    pattern = decoded_sound(os.path.join(data, "effect.wav"))[0][:1200]  # at 48 kHz
     for name in ["game.mp4", "game.webm"]:
         left, right = decoded_sound(path(name))
         if len(left) < FRAMES * 800 - 1024:
