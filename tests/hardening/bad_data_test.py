@@ -47,7 +47,6 @@ ROWS = [
     ("rows stored top-down", "main.bmp", bmp(16, -16), False),
     ("run-length coding, 8 bits", "main2.bmp", bmp(16, 16, coding=1), False),
     ("colour masks at 24 bits", "main.bmp", bmp(16, 16, bits=24, coding=3, masks=MASKS), False),
-    ("a JPEG inside", "main.bmp", bmp(16, 16, coding=4), False),
     ("7 bits a pixel", "main.bmp", bmp(16, 16, bits=7), False),
     ("rows starting inside the header", "main.bmp", bmp(16, 16, offset=40), False),
     ("a header of 20 bytes", "main.bmp", bmp(16, 16, info=20), False),
