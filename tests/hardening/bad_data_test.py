@@ -42,16 +42,11 @@ SOUND = chunk(b"data", bytes(64))
 MASKS = struct.pack("<III", 0xF800, 0x07E0, 0x001F)
 # (what, file, its bytes or None for missing, usable)
 ROWS = [
-    ("a 60000 x 60000 picture in 1 KB", "main.bmp", bmp(60000, 60000, cut=3599999000), False),
     ("a picture 4097 pixels wide", "main.bmp", bmp(4097, 2), False),
     ("a picture 4097 pixels high", "back.bmp", bmp(2, 4097), False),
     ("rows stored top-down", "main.bmp", bmp(16, -16), False),
     ("run-length coding, 8 bits", "main2.bmp", bmp(16, 16, coding=1), False),
-    ("run-length coding, 4 bits", "main2.bmp", bmp(16, 16, bits=4, coding=2), False),
-    ("colour masks at 8 bits", "main.bmp", bmp(16, 16, coding=3, masks=MASKS), False),
     ("colour masks at 24 bits", "main.bmp", bmp(16, 16, bits=24, coding=3, masks=MASKS), False),
-    ("a JPEG inside", "main.bmp", bmp(16, 16, coding=4), False),
-    ("a PNG inside", "main.bmp", bmp(16, 16, coding=5), False),
     ("7 bits a pixel", "main.bmp", bmp(16, 16, bits=7), False),
     ("rows starting inside the header", "main.bmp", bmp(16, 16, offset=40), False),
     ("a header of 20 bytes", "main.bmp", bmp(16, 16, info=20), False),

@@ -30,7 +30,6 @@ ROWS = [
     (["-"], "1 S+\n", 2, "-: line 1:"),
     (["-"], "1 S+S\n", 0, ""),
     (["-"], "x S\n", 2, "-: line 1:"),
-    (["-"], "2147483648 -\n", 2, "-: line 1:"),
     (["-"], "# nothing but comments\n", 0, ""),
     (["--shot", "9:%s/late.bmp" % tmp, "-"], "3 -\n", 0, "note: frame 9 was never reached"),
     (["--trace", "-", "--shot", "2:%s/2.bmp" % tmp, "-"], "2 LEFT+S\n1 ESC+SPACE\n9 -\n", 0, ""),

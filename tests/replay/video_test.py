@@ -2,7 +2,7 @@
 # video_test.py -- driftwing-replay --video, read back with Debian's ffmpeg and ffprobe:
 # one 4-second recording (music, two blasts, shots) made into MP4, WebM, GIF and a clip;
 # each video's frames against the runner's own --shot pictures, its sound against the
-# game's shot sample, and a table of refused command lines that must leave no file.
+# game's shot sample. The refused command lines are rows of the failure table.
 #
 #   video_test.py REPLAY BUILD_DIR
 #
@@ -16,7 +16,6 @@ import struct
 import subprocess
 import sys
 import tempfile
-import wave
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import pictures  # noqa: E402
@@ -77,21 +76,11 @@ def mean_difference(a, b, width):
 
 
 def decoded_sound(path):
-    """The video's sound as 48 kHz stereo (left, right) lists of ints."""
+    """A video's (or a sample's) sound as 48 kHz stereo (left, right) lists of ints."""
     raw = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "s16le", "-ac", "2", "-ar", "48000", "-"],
                          capture_output=True, check=True).stdout
     values = struct.unpack("<%dh" % (len(raw) // 2), raw)
     return values[0::2], values[1::2]
-
-
-def shot_sample(data):
-    """data/effect.wav at 48 kHz (linear interpolation), for finding where it starts."""
-    with wave.open(os.path.join(data, "effect.wav")) as w:
-        rate, raw = w.getframerate(), w.readframes(w.getnframes())
-    source = struct.unpack("<%dh" % (len(raw) // 2), raw)
-    n = len(source) * 48000 // rate
-    return [source[i * rate // 48000] + (source[min(i * rate // 48000 + 1, len(source) - 1)] -
-            source[i * rate // 48000]) * (i * rate % 48000) / 48000 for i in range(n)]
 
 
 def best_lag(signal_, pattern, around, reach):
@@ -120,7 +109,6 @@ def main(replay, build):
     said = run([replay, "--verify", path("game.keys")], cwd=build).stderr
     digest = re.search(r"the game's state is ([0-9a-f]{16})", said).group(1)
     open(path("game.keys"), "w").write(draft.replace("0" * 16, digest))
-    open(path("differs.keys"), "w").write(draft.replace("0" * 16, "%016x" % (int(digest, 16) ^ 1)))
 
     shots = [1, 10, 60, 101, 149, 150]
     shot_args = sum((["--shot", "%d:%s" % (n, path("%d.bmp" % n))] for n in shots), [])
@@ -157,7 +145,7 @@ def main(replay, build):
     # The sound: the first shot starts with its frame's picture, in both lossy codecs.
     # Music is centred, so left minus right is (almost) the shot alone, panned well left:
     # it correlates with the shot sample at 0.99 (0.86 when the shot is panned right).
-    pattern = shot_sample(data)[:1200]
+    pattern = decoded_sound(os.path.join(data, "effect.wav"))[0][:1200]  # at 48 kHz
     for name in ["game.mp4", "game.webm"]:
         left, right = decoded_sound(path(name))
         if len(left) < FRAMES * 800 - 1024:
@@ -178,33 +166,6 @@ def main(replay, build):
     if abs(lag - start - 4800) > ONSET_TOLERANCE or score < 0.9:
         failures.append("clip.mp4: its sound is the whole game's from sample %d (correlation %.2f), "
                         "not %d" % (lag - 4800, score, start))
-
-    # Refused: (arguments, PATH, exit code, what standard error says). Nothing is left in
-    # the folder but what was there.
-    no_ffmpeg = "/nowhere"
-    refused = [
-        (["--video", path("a.mp4"), path("missing.keys")], None, 2, "cannot read the script"),
-        (["--video", path("a.avi"), path("game.keys")], None, 2, "--video makes .mp4, .webm or .gif files"),
-        (["--video", path("a.mp4"), "--from", "3", "--to", "2", path("game.keys")], None, 2,
-         "--from must come before --to"),
-        (["--video", path("a.mp4"), "--from", "2.6", path("game.keys")], None, 2, "--from 2.600 s is past the end"),
-        (["--video", path("no/a.mp4"), path("game.keys")], None, 2, "cannot write the video"),
-        (["--video", path("a.webm"), path("differs.keys")], None, 1, "this recording played out differently"),
-        (["--video", path("a.mp4"), path("game.keys")], no_ffmpeg, 1,
-         "driftwing-replay: --video needs ffmpeg (apt-get install ffmpeg)"),
-    ]
-    before = sorted(os.listdir(folder))
-    for args, search, status, says in refused:
-        env = dict(os.environ, PATH=search) if search else None
-        result = run([replay] + args, cwd=build, env=env)
-        lines = result.stderr.splitlines()
-        if result.returncode != status or len(lines) != 1 or says not in lines[0]:
-            failures.append("%s: exit %d, %r" % (args, result.returncode, result.stderr))
-        left = sorted(set(os.listdir(folder)) - set(before))
-        if left:
-            failures.append("%s left %s" % (args, left))
-            for name in left:
-                os.remove(path(name))
 
     for failure in failures:
         print("FAIL " + failure, file=sys.stderr)

@@ -2,7 +2,6 @@
 // that cannot be used the one message naming it, that action keeping its default
 #include "config/key_bindings.h"
 
-#include <allegro.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -85,18 +84,4 @@ TEST(KeyBindings, EachLineUsedOrNamedWithTheDefaultKept) {
         std::fclose(errors);
         std::fclose(out);
     }
-}
-
-// The keys held turn into the game's own keys, whatever keys they are.
-TEST(KeyBindings, ChosenKeysGiveTheGamesOwnKeys) {
-    const KeyBindings b = readKeyBindings(
-        settingsOfText("[keys]\nleft = A\nfire = SPACE LCONTROL\n"), "s.cfg", stderr);
-    char down[KEY_MAX] = {};
-    down[KEY_A] = down[KEY_LCONTROL] = 1;
-    EXPECT_EQ(b.gameKeysDown(down), uint32_t{HeldLeft | HeldSpace});
-    down[KEY_A] = down[KEY_LCONTROL] = 0;
-    down[KEY_LEFT] = 1;
-    EXPECT_EQ(b.gameKeysDown(down), 0u) << "LEFT steers no more";
-    EXPECT_EQ(b.gameKeysDownFor(KEY_SPACE), uint32_t{HeldSpace});
-    EXPECT_EQ(b.actionOf(KEY_F11), ActFullscreen);
 }

@@ -9,9 +9,7 @@
 
 #include "config/settings.h"
 #include "config/settings_file.h"
-#include "state/game_state.h"
 #include "state/keys.h"
-#include "unit/session.h"
 
 namespace {
 constexpr uint32_t button(int n) { return 1u << (n - 1); }
@@ -98,18 +96,4 @@ TEST(Pad, SettingsChooseTheButtonsAndSayWhatTheyCannotUse) {
         EXPECT_NE(said.find(r.said), std::string::npos) << r.text << " said " << said;
         EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 2) << r.text;
     }
-}
-
-// Button 2 starts a game from the title; the stick to the left with button 1 held moves
-// the ship left and launches shots.
-TEST_F(Session, APadAlonePlaysAGame) {
-    const PadChoice choice;
-    ASSERT_FALSE(runFrames(2, padKeys({false, false, false, false, button(2)}, choice)));
-    ASSERT_EQ(game.gameMode, Playing);
-    runFrames(5);
-    const int32_t startX = game.shipX;
-    ASSERT_FALSE(runFrames(30, padKeys({true, false, false, false, button(1)}, choice)));
-    EXPECT_LT(game.shipX, startX);
-    EXPECT_TRUE(std::any_of(std::begin(game.playerShots), std::end(game.playerShots),
-                            [](const PlayerShot& s) { return s.state == Flying; }));
 }

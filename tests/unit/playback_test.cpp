@@ -119,12 +119,14 @@ const Platform scripted = {
     headlessPlatform.leave,
 };
 
+std::string said;  // by the last verdict, on standard error
+
 int verdict() {
     stopPlayback();
     useMachine(headlessPlatform);
     testing::internal::CaptureStderr();
     const int v = finishPlayback();
-    testing::internal::GetCapturedStderr();
+    said = testing::internal::GetCapturedStderr();
     return v;
 }
 }  // namespace
@@ -183,6 +185,7 @@ TEST(Playback, AChangedGameEndsWhenPlayPassesTheFrame) {
         for (int i = 0; going && i < row.frames; ++i) going = advancePlayback(false);
         EXPECT_EQ(!going, row.ends) << row.what;
         EXPECT_EQ(verdict(), row.ends ? 1 : 0) << row.what;
+        EXPECT_EQ(said.find("played out differently: frame 1000 ") != std::string::npos, row.ends) << said;
     }
     std::remove(r.path.c_str());
 }
@@ -231,3 +234,35 @@ TEST(Playback, SpeedsAndPauseSetHowFastTheGameGoesAndWhatIsHeard) {
     std::remove(r.path.c_str());
 }
 
+// Each control tapped and left seven ticks, time for the pass to reach a jump (the first
+// waits for it, and play goes on once it is shown); the frame then shown. Comma and period
+// step only while paused, never past either end; a jump stops at either end, and only one
+// to the end pauses.
+TEST(Playback, EachControlShowsTheFrameItSays) {
+    const Recorded r = record();
+    struct Step {
+        int key;
+        int64_t frame;
+    };
+    const Step steps[] = {
+        {KEY_RIGHT, 608},  {KEY_P, 608},      {KEY_STOP, 609},   {KEY_COMMA, 608},
+        {KEY_HOME, 1},     {KEY_COMMA, 1},    {KEY_END, 2000},   {KEY_STOP, 2000},
+        {KEY_COMMA, 1999}, {KEY_RIGHT, 2000}, {KEY_COMMA, 1999}, {KEY_LEFT, 1399},
+        {KEY_HOME, 1},     {KEY_STOP, 2},     {KEY_LEFT, 1},     {KEY_RIGHT, 601},
+        {KEY_SPACE, 609},  {KEY_STOP, 617},   {KEY_COMMA, 625},  {KEY_HOME, 9},
+        {KEY_END, 2000},
+    };
+    constexpr size_t ticksAStep = 8;
+    watcher = Watcher{};
+    for (const Step& step : steps) {
+        watcher.asked.push_back(step.key);
+        watcher.asked.resize(watcher.asked.size() + ticksAStep - 1, 0);
+    }
+    watch(r, scripted);
+    runPlaybackLoop();
+    ASSERT_EQ(watcher.ticks.size(), watcher.asked.size());
+    for (size_t i = 0; i < std::size(steps); ++i)
+        EXPECT_EQ(watcher.ticks[(i + 1) * ticksAStep - 1].frame, steps[i].frame) << "step " << i;
+    EXPECT_EQ(verdict(), 0);
+    std::remove(r.path.c_str());
+}

@@ -64,8 +64,6 @@ TEST(LevelItems, ReadLikeAtoiAndSaturate) {
     }
     loadLevel(1);
     EXPECT_EQ(readLevelItem(), 0) << "past the last item";
-    EXPECT_EQ(levelMap[1][1], 1014);
-    EXPECT_EQ(levelMap[300][32], 0);
 }
 
 // The score never changes in play, but the line shows whatever the counters hold.

@@ -71,8 +71,6 @@ ROWS = [
     # enlarged frame beside it.
     Row("a picture that cannot be had", ["--scale", "8"], preexec=address_space(70000), exit=1,
         lines=1, stderr=r"^driftwing: cannot make a 2560 × 2400 picture$", sanitized=False),
-    lost("X server killed on the title", ["--scale", "1"], killed_after([])),
-    lost("X server killed in a game", ["--scale", "1"], killed_after(["s"])),
     lost("X server killed while paused", ["--scale", "1"], killed_after(["s", "p"])),
     lost("X server killed fullscreen", ["--fullscreen"], killed_after([], "640x480")),
     lost("X server killed while playing a recording", ["--scale", "1", "--play", "{tmp}/some.keys"],

@@ -132,17 +132,9 @@ ROWS = [
     Row("a FIFO in the settings file's place", setup=fifo, action=escape,
         stderr=r"settings\.cfg: it is not a regular file; using the defaults$", lines=1,
         check=still_a_fifo),
-    Row("a key that is none in the keys' section", setup=settings("[keys]\nfire = NOPE\n"),
-        action=escape, stderr=FILE + r": line 2: 'NOPE' is no key name; fire keeps SPACE$",
-        lines=1),
-    Row("a volume key given to fire", setup=settings("[keys]\nfire = OPENBRACE\n"),
-        action=escape, stderr=FILE + r": line 2: OPENBRACE is quieter's key too; fire keeps SPACE$",
-        lines=1),
     Row("a loudness set twice", setup=settings("[sound]\nmusic = 20\nmusic = 30\n"),
         action=escape, stderr=FILE + r": line 3: music is set again; line 2 stands$", lines=1),
-    # The pad's section: a button that is none, a device that is no pad.
-    Row("fire = 40 in the pad's settings", setup=settings("[pad]\nfire = 40\n"), action=escape,
-        stderr=FILE + r": line 2: fire = '40' is not a button 1 to 32; using 1$", lines=1),
+    # The pad's section: a device that is no pad.
     Row("the pad's device a FIFO", setup=pad_device_a_fifo, action=escape,
         stderr=r"^driftwing: the pad's device \S+/pad is no pad the library can read \(.*joystick API.*\)$",
         lines=1, check=no_library_config),
