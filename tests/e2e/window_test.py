@@ -52,17 +52,24 @@ def shows_title(ctx, frame, *place):
 
 def title(ctx):
     ctx.capture_to(ctx.path("sound.wav"))
-    changes = watch(ctx, 7)
-    ctx.start()
-    caption = run(ctx, "xprop", "-id", ctx.window, "WM_NAME").stdout
-    assert caption == "WM_NAME(STRING) = \n", "the caption: %r" % caption
-    shows_title(ctx, 1)
     # Title frame 2 follows frame 1 after 300 frames: 5 s at 60 frames a second. Pictures
     # that last under a second (the blank frame between, a half-copied window) are passed over.
-    seen = [t for t, _ in changes()]
-    lasting = [t for t, then in zip(seen, seen[1:] + [1e12]) if then - t >= 1000]
-    apart = (lasting[1] - lasting[0]) / 1000 if len(lasting) > 1 and lasting[0] != seen[0] else 0
-    assert 4.7 <= apart <= 5.3, "title frame 2 came %.2f s after frame 1: %s" % (apart, seen)
+    # A machine too busy to show a frame for a second is no fault of the game's: a blink
+    # out of time is looked at again in a new game, twice at most.
+    for attempt in range(3):
+        changes = watch(ctx, 7)
+        ctx.start()
+        caption = run(ctx, "xprop", "-id", ctx.window, "WM_NAME").stdout
+        assert caption == "WM_NAME(STRING) = \n", "the caption: %r" % caption
+        shows_title(ctx, 1)
+        seen = [t for t, _ in changes()]
+        lasting = [t for t, then in zip(seen, seen[1:] + [1e12]) if then - t >= 1000]
+        apart = (lasting[1] - lasting[0]) / 1000 if len(lasting) > 1 and lasting[0] != seen[0] else 0
+        if 4.7 <= apart <= 5.3:
+            break
+        assert attempt < 2, "title frame 2 came %.2f s after frame 1: %s" % (apart, seen)
+        ctx.proc.kill()
+        ctx.proc.wait()
     shows_title(ctx, 2)
     ctx.key("s")
     ctx.key("space", 1.5)
