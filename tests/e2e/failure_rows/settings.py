@@ -134,6 +134,8 @@ ROWS = [
         check=still_a_fifo),
     Row("a loudness set twice", setup=settings("[sound]\nmusic = 20\nmusic = 30\n"),
         action=escape, stderr=FILE + r": line 3: music is set again; line 2 stands$", lines=1),
+    Row("a volume key given to fire", setup=settings("[keys]\nfire = OPENBRACE\n"), action=escape,
+        stderr=FILE + r": line 2: OPENBRACE is quieter's key too; fire keeps SPACE$", lines=1),
     # The pad's section: a device that is no pad.
     Row("the pad's device a FIFO", setup=pad_device_a_fifo, action=escape,
         stderr=r"^driftwing: the pad's device \S+/pad is no pad the library can read \(.*joystick API.*\)$",

@@ -1,6 +1,6 @@
 # video.py -- driftwing-replay --video against the machine: two makers of one video, a
 # signal while ffmpeg encodes, a file size limit, links where its part files go, an output
-# that links to the recording, its options given twice or wrong, a game that
+# that exists, is the recording or links to it, its options given twice or wrong, a game that
 # played out differently, no ffmpeg. Whatever happens, one line says it, and no part file
 # and no ffmpeg is left behind.
 import os
@@ -135,9 +135,9 @@ def no_ffmpeg(ctx):  # s.keys, and a PATH where no ffmpeg is found
     ctx.env = lambda env=ctx.env(): dict(env, PATH="/nowhere")
 
 
-def refused(name, args, exit, says, setup=files(s_keys=SHORT), kept="s.keys"):  # in one line
+def refused(name, args, exit, says, setup=files(s_keys=SHORT), kept="s.keys", check=None):  # in one line
     return Row(name, args, runner=True, x=False, setup=setup, exit=exit, lines=1, within=5,
-               stderr=r"^driftwing-replay: " + says, check=left(kept))
+               stderr=r"^driftwing-replay: " + says, check=check or left(kept))
 
 
 def usage(reason):
@@ -151,6 +151,8 @@ ROWS = [
         stderr=r"^driftwing-replay: cannot write the video \S+/o\.mp4: another driftwing-replay is making it$"),
     Row("SIGHUP while ffmpeg encodes", ["--scale", "1", "--video", "{tmp}/h.mp4", "{tmp}/m.keys"],
         action=signalled_while_encoding(signal.SIGHUP), exit=128 + signal.SIGHUP, **ENCODING),
+    Row("SIGQUIT while ffmpeg encodes", ["--scale", "1", "--video", "{tmp}/h.webm", "{tmp}/m.keys"],
+        action=signalled_while_encoding(signal.SIGQUIT), exit=128 + signal.SIGQUIT, **ENCODING),
     Row("a GIF past a file size limit of 1000 KiB", ["--video", "{tmp}/o.gif", "{tmp}/r.keys"],
         runner=True, setup=files(r_keys=GAME), preexec=file_limit(1000), exit=1, lines=1, within=5,
         stderr=r"^driftwing-replay: cannot write \S+/o\.gif: File too large$", check=left("r.keys")),
@@ -164,6 +166,12 @@ ROWS = [
         runner=True, setup=lambda ctx: (files(s_keys=SHORT)(ctx), os.symlink("s.keys", ctx.path("l.gif"))),
         exit=2, lines=1, within=1, stderr=r"^driftwing-replay: cannot write the video \S+/l\.gif: it is the recording$",
         check=unchanged("s.keys", SHORT, "l.gif")),
+    refused("an existing output without --force", ["--video", "{tmp}/x.gif", "{tmp}/s.keys"], 2,
+            r"cannot write the video \S+/x\.gif: it exists already \(--force writes over it\)$",
+            setup=files(s_keys=SHORT, x_gif="mine\n"), check=unchanged("x.gif", "mine\n", "s.keys")),
+    refused("the recording as its own output, --force", ["--force", "--video", "{tmp}/r.gif", "{tmp}/r.gif"], 2,
+            r"cannot write the video \S+/r\.gif: it is the recording$", setup=files(r_gif=SHORT),
+            check=unchanged("r.gif", SHORT)),
     refused("a video of another kind", ["--video", "{tmp}/a.avi", "{tmp}/s.keys"], 2,
             r"--video makes \.mp4, \.webm or \.gif files"),
     refused("--from after --to", ["--video", "{tmp}/a.mp4", "--from", "3", "--to", "2", "{tmp}/s.keys"], 2,
@@ -178,4 +186,6 @@ ROWS = [
     # The command line: an option that takes one value, given twice (--shot aside).
     Row("the runner's --scale given twice", ["--scale", "2", "--scale", "3", "--video", "{tmp}/o.gif", "s.keys"],
         runner=True, x=False, exit=2, lines=3, within=1, stderr=usage("option --scale is given twice")),
+    Row("the runner's --video given twice", ["--video", "{tmp}/a.gif", "--video", "{tmp}/b.gif", "s.keys"],
+        runner=True, x=False, exit=2, lines=3, within=1, stderr=usage("option --video is given twice")),
 ]
