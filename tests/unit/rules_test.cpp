@@ -46,6 +46,18 @@ TEST_F(Session, HitAndContactNeedACornerStrictlyInsideTheBox) {
     }
 }
 
+// A diver in the map's first or last column (1, 32) of a scanned row takes its step.
+TEST_F(Session, TheWorldPassReachesBothEdgeColumns) {
+    for (const int32_t column : {1, levelColumns}) {
+        int32_t& cell = levelMap[game.topRow + 1][column];
+        const int32_t kept = cell, before = (updateWorld(), game.divers[0].tick);
+        cell = firstDiverCode;
+        updateWorld();
+        cell = kept;
+        EXPECT_EQ(game.divers[0].tick, before + 1) << "column " << column;
+    }
+}
+
 TEST(LevelItems, ReadLikeAtoiAndSaturate) {
     const std::pair<const char*, int32_t> rows[] = {{"", 0},
                                                     {"   12", 12},
