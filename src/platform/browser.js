@@ -4,7 +4,9 @@
 // browser's Allegro drivers; the page's state (DW) comes from browser_page.js.
 mergeInto(LibraryManager.library, {
   // The platform opens: the frame's and the band's sizes, the game's scale (0: the largest
-  // that fits), and Web Audio made (suspended until the first key or click). 0: no canvas.
+  // that fits). Web Audio is made at the first key or click, when the page may make sound
+  // (making it takes a third of a second in some browsers). 0: no canvas.
+  dw_open__deps: ['$DWAudio'],
   dw_open: function (frameWidth, frameHeight, bandRows, scale) {
     var frame = DW.element('frame'), band = DW.element('band');
     if (!frame || !frame.getContext) return 0;
@@ -16,16 +18,7 @@ mergeInto(LibraryManager.library, {
       band.width = frameWidth; band.height = bandRows;
       DW.bandContext = band.getContext('2d', {alpha: false});
     }
-    var Context = window.AudioContext || window.webkitAudioContext;
-    if (Context && !DW.audio) {
-      var context = new Context();
-      var bus = function () {
-        var gain = context.createGain();
-        gain.connect(context.destination);
-        return gain;
-      };
-      DW.audio = {context: context, music: bus(), effects: bus(), buffers: new Map(), voice: null};
-    }
+    DW.makeAudio = DWAudio.make;
     DW.channel = new MessageChannel();
     DW.posted = [];
     DW.channel.port1.onmessage = function () { DW.posted.shift()(); };
@@ -161,33 +154,28 @@ mergeInto(LibraryManager.library, {
   // Starts a sound. The sample (Allegro's unsigned 8- or 16-bit, mono or interleaved stereo)
   // becomes an AudioBuffer once; each side's gain is Allegro's mixer's linear pan law at
   // VOLUME; the rate is FREQUENCY / 1000 of its own. A looping sound is the music, in place
-  // of any before it. Effects before the page may make sound are dropped.
+  // of any before it. Effects before the page may make sound are dropped; the music before
+  // it is kept (DW.music) and starts when Web Audio is made.
+  dw_sample__deps: ['$DWAudio'],
   dw_sample: function (data, bits, stereo, rate, length, volume, pan, frequency, loop) {
     var audio = DW.audio;
-    if (!audio || length <= 0 || (!loop && audio.context.state !== 'running')) return;
-    var key = data + ':' + bits + ':' + stereo + ':' + rate + ':' + length;
-    var buffer = audio.buffers.get(key);
+    if (length <= 0 || (!loop && !(audio && audio.context.state === 'running'))) return;
     // AudioBuffers take 3000 to 768000 samples a second: outside, the rate makes up for it.
     var stored = Math.min(768000, Math.max(3000, rate));
-    if (!buffer) {
-      var channels = stereo ? 2 : 1;
-      buffer = audio.context.createBuffer(channels, length, stored);
-      var sides = [];
-      for (var c = 0; c < channels; ++c) sides.push(buffer.getChannelData(c));
-      var n = length * channels;
-      if (bits === 8) {
-        var bytes = HEAPU8.subarray(data, data + n);
-        for (var i = 0; i < n; ++i) sides[i % channels][(i / channels) | 0] = (bytes[i] - 128) / 128;
-      } else {
-        var words = HEAPU16.subarray(data >> 1, (data >> 1) + n);
-        for (var j = 0; j < n; ++j) sides[j % channels][(j / channels) | 0] = (words[j] - 32768) / 32768;
-      }
-      audio.buffers.set(key, buffer);
+    var voice = {buffer: null, rate: frequency / 1000 * rate / stored, volume: volume, pan: pan,
+                 offset: 0, source: null, startedAt: 0};
+    if (!audio) {
+      DW.music = {sides: DWAudio.samples(data, bits, stereo, length), stored: stored, voice: voice, held: false};
+      return;
+    }
+    var key = data + ':' + bits + ':' + stereo + ':' + rate + ':' + length;
+    voice.buffer = audio.buffers.get(key);
+    if (!voice.buffer) {
+      voice.buffer = DWAudio.buffer(DWAudio.samples(data, bits, stereo, length), stored);
+      audio.buffers.set(key, voice.buffer);
       // A new session loads its sounds again, elsewhere: the oldest buffers go.
       if (audio.buffers.size > 8) audio.buffers.delete(audio.buffers.keys().next().value);
     }
-    var voice = {buffer: buffer, rate: frequency / 1000 * rate / stored, volume: volume, pan: pan,
-                 offset: 0, source: null, startedAt: 0};
     if (loop) {
       if (audio.voice && audio.voice.source) audio.voice.source.stop();
       audio.voice = voice;
@@ -195,8 +183,45 @@ mergeInto(LibraryManager.library, {
     DWAudio.start(voice, loop ? audio.music : audio.effects, loop);
   },
 
-  dw_sample__deps: ['$DWAudio'],
   $DWAudio: {
+    // Web Audio, made once: the two buses at the player's loudness, and the music kept
+    // before it, started (or held, if the game holds it).
+    make: function () {
+      var Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context || DW.audio) return;
+      var context = new Context();
+      var bus = function (loudness) {
+        var gain = context.createGain();
+        gain.gain.value = loudness / 100;
+        gain.connect(context.destination);
+        return gain;
+      };
+      var loudness = DW.loudness || [100, 100], music = DW.music;
+      DW.audio = {context: context, music: bus(loudness[0]), effects: bus(loudness[1]), buffers: new Map(), voice: null};
+      DW.music = null;
+      if (!music) return;
+      music.voice.buffer = DWAudio.buffer(music.sides, music.stored);
+      DW.audio.voice = music.voice;
+      if (!music.held) DWAudio.start(music.voice, DW.audio.music, true);
+    },
+    // Allegro's unsigned 8- or 16-bit samples (interleaved when stereo) as -1..1, a side each.
+    samples: function (data, bits, stereo, length) {
+      var channels = stereo ? 2 : 1, sides = [], n = length * channels;
+      for (var c = 0; c < channels; ++c) sides.push(new Float32Array(length));
+      if (bits === 8) {
+        var bytes = HEAPU8.subarray(data, data + n);
+        for (var i = 0; i < n; ++i) sides[i % channels][(i / channels) | 0] = (bytes[i] - 128) / 128;
+      } else {
+        var words = HEAPU16.subarray(data >> 1, (data >> 1) + n);
+        for (var j = 0; j < n; ++j) sides[j % channels][(j / channels) | 0] = (words[j] - 32768) / 32768;
+      }
+      return sides;
+    },
+    buffer: function (sides, stored) {
+      var buffer = DW.audio.context.createBuffer(sides.length, sides[0].length, stored);
+      sides.forEach(function (side, c) { buffer.copyToChannel(side, c); });
+      return buffer;
+    },
     // Allegro's mixer: each side linear in the pan, a centred sound at half on both.
     sides: function (volume, pan) {
       var left = volume * (255 - pan), right = volume * pan;
@@ -234,6 +259,7 @@ mergeInto(LibraryManager.library, {
 
   // The player's loudness (0..100) for the music and for the effects, at once.
   dw_loudness: function (music, effects) {
+    DW.loudness = [music, effects];
     if (!DW.audio) return;
     DW.audio.music.gain.value = music / 100;
     DW.audio.effects.gain.value = effects / 100;
@@ -244,6 +270,7 @@ mergeInto(LibraryManager.library, {
   dw_hold_music__deps: ['$DWAudio'],
   dw_hold_music: function (held) {
     var audio = DW.audio, voice = audio ? audio.voice : null;
+    if (!audio && DW.music) DW.music.held = !!held;
     if (!voice || !!held === !voice.source) return;
     if (held) {
       var played = (audio.context.currentTime - voice.startedAt) * voice.rate;

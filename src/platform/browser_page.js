@@ -15,6 +15,9 @@ var DW = {
   buttons: 0,       // the recording buttons pressed since the game last looked
   dropped: [],      // File objects dropped on the page, oldest first
   audio: null,      // Web Audio, made on the first key or click (browser.js)
+  music: null,      // the music started before then, kept for it
+  loudness: null,   // the player's loudness [music, effects] as last asked
+  makeAudio: null,  // makes it (browser.js)
   // The last frames' work and the time between their starts, in milliseconds.
   times: {work: new Float64Array(4096), intervals: new Float64Array(4096), count: 0},
   frames: 0,        // frames the game has shown
@@ -62,6 +65,7 @@ DW.layout = function () {
 
 // The first key or click lets the page make sound (browsers start Web Audio suspended).
 DW.unlockAudio = function () {
+  if (!DW.audio && DW.makeAudio) DW.makeAudio();
   if (DW.audio && DW.audio.context.state === 'suspended') DW.audio.context.resume();
 };
 
