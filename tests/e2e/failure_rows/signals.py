@@ -32,14 +32,14 @@ def script(ctx):
 
 ROWS = [
     Row("SIGINT on the title", ["--scale", "1"], action=after([], signal.SIGINT),
-        exit=128 + signal.SIGINT, lines=0, within=0.25),
+        exit=128 + signal.SIGINT, lines=0, within=1),
     Row("SIGTERM in a recorded game", ["--scale", "1", "--record", "{tmp}/game.keys"],
-        action=after(["s"], signal.SIGTERM), exit=128 + signal.SIGTERM, lines=0, within=0.25,
+        action=after(["s"], signal.SIGTERM), exit=128 + signal.SIGTERM, lines=0, within=1,
         check=closed),
     Row("SIGHUP while paused", ["--scale", "1"], action=after(["s", "p"], signal.SIGHUP),
-        exit=128 + signal.SIGHUP, lines=0, within=0.25),
+        exit=128 + signal.SIGHUP, lines=0, within=1),
     Row("SIGQUIT fullscreen", ["--fullscreen"], action=after(["640x480"], signal.SIGQUIT),
-        exit=128 + signal.SIGQUIT, lines=0, within=0.25),
+        exit=128 + signal.SIGQUIT, lines=0, within=1),
     Row("SIGTERM while playing a recording", ["--scale", "1", "--play", "{tmp}/some.keys"],
-        setup=script, action=after([], signal.SIGTERM), exit=128 + signal.SIGTERM, within=0.25),
+        setup=script, action=after([], signal.SIGTERM), exit=128 + signal.SIGTERM, within=1),
 ]
