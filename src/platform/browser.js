@@ -164,11 +164,12 @@ mergeInto(LibraryManager.library, {
     var stored = Math.min(768000, Math.max(3000, rate));
     var voice = {buffer: null, rate: frequency / 1000 * rate / stored, volume: volume, pan: pan,
                  offset: 0, source: null, startedAt: 0};
+    var key = data + ':' + bits + ':' + stereo + ':' + rate + ':' + length;
     if (!audio) {
-      DW.music = {sides: DWAudio.samples(data, bits, stereo, length), stored: stored, voice: voice, held: false};
+      DW.music = {key: key, sides: DWAudio.samples(data, bits, stereo, length), stored: stored, voice: voice,
+                  held: false};
       return;
     }
-    var key = data + ':' + bits + ':' + stereo + ':' + rate + ':' + length;
     voice.buffer = audio.buffers.get(key);
     if (!voice.buffer) {
       voice.buffer = DWAudio.buffer(DWAudio.samples(data, bits, stereo, length), stored);
@@ -201,6 +202,7 @@ mergeInto(LibraryManager.library, {
       DW.music = null;
       if (!music) return;
       music.voice.buffer = DWAudio.buffer(music.sides, music.stored);
+      DW.audio.buffers.set(music.key, music.voice.buffer);  // the next start of the music finds it
       DW.audio.voice = music.voice;
       if (!music.held) DWAudio.start(music.voice, DW.audio.music, true);
     },
