@@ -46,6 +46,12 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
+# Whether Wine's 32-bit half runs here (a kernel without 32-bit programs, as in some
+# virtual machines, refuses its loader).
+wine32_runs() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 # Allegro 4.4's source, which the Windows and the browser builds compile themselves.
 ALLEGRO_VERSION=4.4.3.1
 ALLEGRO_TARBALL="allegro4.4_${ALLEGRO_VERSION}.orig.tar.gz"

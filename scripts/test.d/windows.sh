@@ -28,7 +28,7 @@ fi
 [ "${DRIFTWING_WINE_BITS:-}" = 64 ] && bits=64
 # A kernel without 32-bit support (some virtual machines) runs no i386 program, Wine's
 # loader included: there, the 64-bit build under 64-bit Wine too.
-if [ "$bits" = 32 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+if [ "$bits" = 32 ] && ! wine32_runs; then
     echo "-- this machine runs no 32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | tail -n 1))"
     bits=64
 fi
