@@ -117,9 +117,11 @@ mergeInto(LibraryManager.library, {
   },
 
   // Waits until performance.now() reaches TARGET (milliseconds), always letting the page
-  // draw and take its events first, however late the frame is. Timers wake it about a
-  // millisecond and a half early; messages to the page itself wait out the rest but the last
-  // 0.75 ms, which are spun, so that no drawing of the page's starts within them. Notes
+  // draw and take its events first, however late the frame is. One timer wakes it a
+  // millisecond and a half to two and a half early, and the rest is spun, so that no drawing
+  // of the page's starts within it. (A timer of less than a millisecond is never asked for:
+  // the sixth of a chain of them is held back 4 ms. Waiting out the rest in messages to the
+  // page itself let the page's drawing start in it, two to six milliseconds late.) Notes
   // each frame's work (from the last wake to its picture's present) and the time between
   // frame starts.
   dw_sleep_until__deps: ['$Asyncify'],
@@ -128,11 +130,8 @@ mergeInto(LibraryManager.library, {
       var asleep = performance.now();
       var step = function () {
         var now = performance.now(), left = target - now;
-        if (left > 2) {
-          setTimeout(step, left - 1.5);
-        } else if (left > 0.75) {
-          DW.posted.push(step);
-          DW.channel.port2.postMessage(0);
+        if (left >= 2.5) {
+          setTimeout(step, Math.floor(left - 1.5));
         } else {
           while (now < target) now = performance.now();
           var t = DW.times;
