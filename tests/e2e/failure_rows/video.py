@@ -144,7 +144,9 @@ def usage(reason):
     return r"\Adriftwing-replay: %s\nusage: driftwing-replay " % reason
 
 
-ENCODING = dict(runner=True, setup=files(m_keys=MINUTE), within=1, lines=0, check=left("m.keys"))
+# Encoding the minute takes some twenty seconds: three to end it is no wait for the encoder
+# to finish, and room for a sanitizer build on a busy machine.
+ENCODING = dict(runner=True, setup=files(m_keys=MINUTE), within=3, lines=0, check=left("m.keys"))
 ROWS = [
     Row("a second maker of the same video", ["--scale", "1", "--video", "{tmp}/o.mp4", "{tmp}/one.keys"],
         runner=True, setup=first_maker, exit=2, within=1, lines=1, check=first_kept,
