@@ -47,15 +47,6 @@ const KeyNameOf keyNames[] = {
 };
 #undef K
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 std::vector<std::string_view> words(std::string_view text) {
     std::vector<std::string_view> found;
     size_t at = 0;

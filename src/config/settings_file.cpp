@@ -16,15 +16,6 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 // What one line is; `name` is the section's or the key's name, `value` the key's value.
 Kind kindOf(std::string_view line, bool first, std::string_view& name, std::string_view& value) {
     if (first && line.substr(0, 3) == "\xef\xbb\xbf") line.remove_prefix(3);
@@ -44,9 +35,9 @@ Kind kindOf(std::string_view line, bool first, std::string_view& name, std::stri
     return name.empty() ? Kind::bad : Kind::key;
 }
 
-// Where `key` of `section` is: its line's index, a second such line's, and the index after
+// Where `keyName` of `section` is: its line's index, a second such line's, and the index after
 // the section's last key (or after its heading); -1 for what is not there.
-void locate(const SettingsFile& file, std::string_view section, std::string_view key, int& keyLine,
+void locate(const SettingsFile& file, std::string_view section, std::string_view keyName, int& keyLine,
             int& sectionEnd, std::string_view& value, int* againLine = nullptr) {
     keyLine = sectionEnd = -1;
     if (againLine) *againLine = -1;
@@ -56,9 +47,9 @@ void locate(const SettingsFile& file, std::string_view section, std::string_view
         const Kind kind = kindOf(file.lines[i], i == 0, name, text);
         if (kind == Kind::section) current = name;
         if (!sameName(current, section) || (kind != Kind::key && kind != Kind::section)) continue;
-        if (kind == Kind::key && keyLine >= 0 && againLine && *againLine < 0 && sameName(name, key))
+        if (kind == Kind::key && keyLine >= 0 && againLine && *againLine < 0 && sameName(name, keyName))
             *againLine = static_cast<int>(i);
-        if (kind == Kind::key && keyLine < 0 && sameName(name, key)) {
+        if (kind == Kind::key && keyLine < 0 && sameName(name, keyName)) {
             keyLine = static_cast<int>(i);
             value = text;
         }
@@ -74,17 +65,26 @@ std::string_view lineEnd(const SettingsFile& file) {
 }
 }  // namespace
 
-int SettingsFile::find(std::string_view section, std::string_view key,
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+int SettingsFile::find(std::string_view section, std::string_view keyName,
                        std::string_view& value) const {
     int keyLine, sectionEnd;
-    locate(*this, section, key, keyLine, sectionEnd, value);
+    locate(*this, section, keyName, keyLine, sectionEnd, value);
     return keyLine + 1;
 }
 
-int SettingsFile::again(std::string_view section, std::string_view key) const {
+int SettingsFile::again(std::string_view section, std::string_view keyName) const {
     int keyLine, sectionEnd, againLine;
     std::string_view value;
-    locate(*this, section, key, keyLine, sectionEnd, value, &againLine);
+    locate(*this, section, keyName, keyLine, sectionEnd, value, &againLine);
     return againLine + 1;
 }
 
@@ -97,12 +97,12 @@ std::vector<int> SettingsFile::badLines() const {
     return bad;
 }
 
-void SettingsFile::set(std::string_view section, std::string_view key, std::string_view value) {
+void SettingsFile::set(std::string_view section, std::string_view keyName, std::string_view value) {
     int keyLine, sectionEnd;
     std::string_view old;
-    locate(*this, section, key, keyLine, sectionEnd, old);
+    locate(*this, section, keyName, keyLine, sectionEnd, old);
     const std::string_view ending = lineEnd(*this);
-    std::string line = std::string(key) + " = " + std::string(value) + std::string(ending);
+    std::string line = std::string(keyName) + " = " + std::string(value) + std::string(ending);
     if (keyLine >= 0) {
         // Only the value changes: the key's spelling, the blanks, the line's end stay.
         const std::string& was = lines[keyLine];

@@ -43,6 +43,9 @@ enum class SettingsRead { missing, read, refused };
 // says why it was not read (not a regular file, over 64 KiB, a read error).
 SettingsRead readSettingsFile(const std::string& path, SettingsFile& file, std::string& problem);
 
+// Whether two section or key names are the same: ASCII letters in either case.
+bool sameName(std::string_view a, std::string_view b);
+
 // Called to save the settings: `text` replaces the file whole in one step (the file a link
 // leads to, when `path` is a link; its permissions kept), its folder made as needed. False
 // with `problem` when it could not; the file is as it was then.

@@ -19,15 +19,6 @@
 #include <unistd.h>
 #endif
 
-namespace {
-int closeFd(int& fd) {
-    int result = 0;
-    if (fd >= 0) result = ::close(fd);
-    fd = -1;
-    return result;
-}
-}  // namespace
-
 #ifndef _WIN32
 std::string findProgram(const char* name) {
     const char* path = std::getenv("PATH");

@@ -58,13 +58,6 @@ std::string numbered(const std::string& path, int n) {
     return path.substr(0, at) + "-" + std::to_string(n) + path.substr(at);
 }
 
-int closeFd(int& fd) {
-    int result = 0;
-    if (fd >= 0) result = ::close(fd);
-    fd = -1;
-    return result;
-}
-
 #ifndef _WIN32
 bool sameAsOpen(int fd, const std::string& path) {
     struct stat opened, named;
@@ -117,6 +110,13 @@ int createExclusively(const std::string& path, bool lock, const char* busy, std:
 }
 #endif
 }  // namespace
+
+int closeFd(int& fd) {
+    int result = 0;
+    if (fd >= 0) result = ::close(fd);
+    fd = -1;
+    return result;
+}
 
 ReadOutcome readWholeFile(const std::string& path, size_t largest, std::string& text,
                           std::string& why) {

@@ -32,6 +32,9 @@ bool readWholeStream(int fd, size_t largest, std::string& text, std::string& why
 // Writes all of BYTES to FD; 0, or the errno of the write that failed.
 int writeAll(int fd, const void* bytes, size_t size);
 
+// Closes FD when it is open and marks it closed (-1); close's result.
+int closeFd(int& fd);
+
 // A file being made: written under its part name ".NAME.part" beside PATH, and given PATH's
 // name by publish. Destroying it discards what is not published.
 class NewFile {

@@ -8,7 +8,7 @@
 namespace {
 constexpr int32_t fireDelay = 9;      // a launch when fireTick passes this
 constexpr int32_t lastShotSlot = 20;  // launches cycle through slots 1..20
-constexpr int32_t shipFrames = 3;     // the steering keys wrap shipFrame above this
+constexpr int32_t steeredFrames = 3;  // the steering keys wrap shipFrame above this
 constexpr int32_t climbStep = 4;      // pixels per frame for Up and Down
 constexpr int32_t lowestShipY = 290;  // Down only while the ship is above this
 
@@ -20,7 +20,7 @@ void steer(int32_t direction) {
         game.shipFrame += 1;
         game.stepTick = 0;
     }
-    if (game.shipFrame > shipFrames) game.shipFrame = 1;
+    if (game.shipFrame > steeredFrames) game.shipFrame = 1;
 }
 
 void fire() {

@@ -34,7 +34,6 @@ namespace {
 constexpr int exitRan = 0;
 constexpr int exitStartUpFailed = 1;
 constexpr int exitDiffered = 1;  // --verify: the game came out different
-constexpr int exitBadInput = 2;
 
 const char* const usage =
     "usage: driftwing-replay [--data DIR] [--trace FILE|-] [--shot N:FILE]... [--verify] "

@@ -25,7 +25,6 @@
 
 namespace {
 constexpr int exitFailed = 1;    // the recording, start-up, ffmpeg or a write failed
-constexpr int exitBadInput = 2;  // the command line asked for what cannot be made
 
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "driftwing-replay: %s\n", message.c_str());

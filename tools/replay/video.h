@@ -34,6 +34,9 @@ VideoFormat videoFormatOf(const std::string& path);
 // (frame N at N/60 s, to the nearest frame). False when it is no such number.
 bool readSeconds(const std::string& text, int64_t& frame);
 
+// The runner's exit code for a command line that asks for what cannot be made.
+constexpr int exitBadInput = 2;
+
 // Called by main for --video once the options and the script are read: the whole job.
 // Video frame k is the game's frame F + k (a GIF's, F + 2k), F the frame at --from, frame
 // 1 for the whole game. Returns the exit code; every failure says why in one line on
