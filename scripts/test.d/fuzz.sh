@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # fuzz.sh -- builds the libFuzzer targets with clang in build/fuzz and runs each for a
-# while (FUZZ_SECONDS, default 15) from a seed corpus. Any crash, leak, undefined
+# while (FUZZ_SECONDS, default 10) from a seed corpus. Any crash, leak, undefined
 # behaviour, broken property or oversized allocation fails the stage; the input that
 # caused it is left in build/fuzz/findings/. Every asset input found is then run again
 # under valgrind, which sees writes inside the (uninstrumented) library's loaders.
 source "$(dirname "$0")/../lib.sh"
 ensure_packages clang libclang-rt-14-dev valgrind
-SECONDS_EACH="${FUZZ_SECONDS:-15}"
+SECONDS_EACH="${FUZZ_SECONDS:-10}"
 FUZZ_SEED="${FUZZ_SEED:-1}"  # the same search in every CI run; 0 for a new one
 BUILD="${FUZZ_BUILD:-$ROOT/build/fuzz}"
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
