@@ -52,6 +52,13 @@ wine32_runs() {
     /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# The Windows build the Windows stage plays, made beside the earlier stages or by the stage:
+# i686 where Wine's 32-bit half runs, unless DRIFTWING_WINE_BITS=64 asks for the other;
+# x86_64, under 64-bit Wine, otherwise.
+played_windows_arch() {
+    if [ "${DRIFTWING_WINE_BITS:-}" != 64 ] && wine32_runs; then echo i686; else echo x86_64; fi
+}
+
 # Allegro 4.4's source, which the Windows and the browser builds compile themselves.
 ALLEGRO_VERSION=4.4.3.1
 ALLEGRO_TARBALL="allegro4.4_${ALLEGRO_VERSION}.orig.tar.gz"

@@ -25,13 +25,13 @@ if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installe
     [ "$bits" = 32 ] || "${install[@]}" wine wine64 >>"$TEST_TMP/apt.log" 2>&1 ||
         fail "Wine cannot be installed: $(tail -n 5 "$TEST_TMP/apt.log")"
 fi
-[ "${DRIFTWING_WINE_BITS:-}" = 64 ] && bits=64
 # A kernel without 32-bit support (some virtual machines) runs no i386 program, Wine's
 # loader included: there, the 64-bit build under 64-bit Wine too.
-if [ "$bits" = 32 ] && ! wine32_runs; then
+arch=$(played_windows_arch)
+if [ "$bits" = 32 ] && [ "$arch" = x86_64 ] && [ "${DRIFTWING_WINE_BITS:-}" != 64 ]; then
     echo "-- this machine runs no 32-bit programs ($(/usr/lib/wine/wine --version 2>&1 | tail -n 1))"
-    bits=64
 fi
+[ "$arch" = i686 ] || bits=64
 if [ "$bits" = 64 ] && [ -x /usr/lib/wine/wine ]; then  # Debian's wine would take the 32-bit loader
     mkdir -p "$TEST_TMP/bin"
     printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$TEST_TMP/bin/wine"
@@ -48,7 +48,7 @@ start_xvfb 1024x768x24
 # Wine makes its prefix while the package is built.
 timeout 180 wine wineboot --init >"$TEST_TMP/wineboot.log" 2>&1 &
 wineboot=$!
-DRIFTWING_MINGW_ARCH=$([ "$bits" = 32 ] && echo i686 || echo x86_64) bash "$ROOT/scripts/windows" ||
+DRIFTWING_MINGW_ARCH=$arch bash "$ROOT/scripts/windows" ||
     fail "the Windows build"
 wait "$wineboot" || fail "wineboot: $(tail "$TEST_TMP/wineboot.log")"
 echo "-- the ${bits}-bit build under $(wine --version)"
