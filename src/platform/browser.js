@@ -6,22 +6,23 @@ mergeInto(LibraryManager.library, {
   // The platform opens: the frame's and the band's sizes, the game's scale (0: the largest
   // that fits). Web Audio is made at the first key or click, when the page may make sound
   // (making it takes a third of a second in some browsers). 0: no canvas.
-  dw_open__deps: ['$DWAudio'],
+  dw_open__deps: ['$DWAudio', '$DWSleep'],
   dw_open: function (frameWidth, frameHeight, bandRows, scale) {
     var frame = DW.element('frame'), band = DW.element('band');
     if (!frame || !frame.getContext) return 0;
     DW.frameWidth = frameWidth; DW.frameHeight = frameHeight; DW.bandRows = bandRows;
     DW.fixedScale = scale;
     frame.width = frameWidth; frame.height = frameHeight;
-    DW.frameContext = frame.getContext('2d', {alpha: false});
+    // Desynchronized: the browser shows the canvas as it is drawn, not through the page's
+    // next picture; a frame's putImageData takes about half the time (0.06 ms, not 0.11).
+    DW.frameContext = frame.getContext('2d', {alpha: false, desynchronized: true});
     if (band) {
       band.width = frameWidth; band.height = bandRows;
       DW.bandContext = band.getContext('2d', {alpha: false});
     }
     DW.makeAudio = DWAudio.make;
     DW.channel = new MessageChannel();
-    DW.posted = [];
-    DW.channel.port1.onmessage = function () { DW.posted.shift()(); };
+    DW.channel.port1.onmessage = DWSleep.step;
     DW.layout();
     DW.say('');
     return 1;
@@ -50,21 +51,17 @@ mergeInto(LibraryManager.library, {
 
   // A finished frame (RGBA, frameWidth x frameHeight) into the canvas, and the band below
   // it (RGBA, or 0 for black: made black once, when it held a line). The pictures over the
-  // program's memory are made again only when it has grown.
+  // program's memory are made again only when it has grown. (A frame makes nothing the
+  // page's collector would have to sweep up, here and in the waits and reads below.)
+  dw_present__deps: ['$DWImage'],
   dw_present: function (frame, band) {
-    var w = DW.frameWidth, image = function (at, rows) {
-      var kept = DW.images[at];
-      if (!kept || kept.data.buffer !== HEAPU8.buffer)
-        kept = DW.images[at] = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, at, w * rows * 4), w, rows);
-      return kept;
-    };
-    DW.frameContext.putImageData(image(frame, DW.frameHeight), 0, 0);
+    DW.frameContext.putImageData(DWImage(frame, DW.frameHeight), 0, 0);
     if (DW.bandContext && DW.band) {
       if (band) {
-        DW.bandContext.putImageData(image(band, DW.bandRows), 0, 0);
+        DW.bandContext.putImageData(DWImage(band, DW.bandRows), 0, 0);
       } else if (DW.bandDrawn) {
         DW.bandContext.fillStyle = '#000';
-        DW.bandContext.fillRect(0, 0, w, DW.bandRows);
+        DW.bandContext.fillRect(0, 0, DW.frameWidth, DW.bandRows);
       }
       DW.bandDrawn = !!band;
     }
@@ -72,6 +69,15 @@ mergeInto(LibraryManager.library, {
     if (!DW.frames) DW.firstFrameAt = DW.presentedAt;
     DW.frames += 1;
     if (window.driftwingOnFrame) window.driftwingOnFrame(DW.frames);  // a test's look at it
+  },
+
+  $DWImage: function (at, rows) {
+    var kept = DW.images[at];
+    if (!kept || kept.data.buffer !== HEAPU8.buffer) {
+      var bytes = new Uint8ClampedArray(HEAPU8.buffer, at, DW.frameWidth * rows * 4);
+      kept = DW.images[at] = new ImageData(bytes, DW.frameWidth, rows);
+    }
+    return kept;
   },
 
   // Back to an empty page before a start-up failure's line: the canvas black.
@@ -90,7 +96,8 @@ mergeInto(LibraryManager.library, {
       HEAP32[(events >> 2) + 3 * i + 1] = e[1];
       HEAP32[(events >> 2) + 3 * i + 2] = e[2];
     }
-    DW.events.splice(0, n);
+    if (n === DW.events.length) DW.events.length = 0;
+    else DW.events.splice(0, n);
     return n;
   },
 
@@ -98,7 +105,11 @@ mergeInto(LibraryManager.library, {
   // (bit n: button n + 1), into STATE[0] and STATE[1].
   // The pads are asked for only once the browser has announced one (gamepadconnected).
   dw_read_pad: function (state) {
-    var pads = DW.padSeen && navigator.getGamepads ? navigator.getGamepads() : [], pad = null;
+    if (!DW.padSeen || !navigator.getGamepads) {
+      HEAPU32[state >> 2] = HEAPU32[(state >> 2) + 1] = 0;
+      return;
+    }
+    var pads = navigator.getGamepads(), pad = null;
     for (var i = 0; i < pads.length && !pad; ++i) if (pads[i] && pads[i].connected) pad = pads[i];
     var directions = 0, buttons = 0;
     if (pad) {
@@ -123,31 +134,37 @@ mergeInto(LibraryManager.library, {
   // the sixth of a chain of them is held back 4 ms. Waiting out the rest in messages to the
   // page itself let the page's drawing start in it, two to six milliseconds late.) Notes
   // each frame's work (from the last wake to its picture's present) and the time between
-  // frame starts.
-  dw_sleep_until__deps: ['$Asyncify'],
+  // frame starts. The sounds' nodes for the next frames are made as the wait begins.
+  dw_sleep_until__deps: ['$Asyncify', '$DWSleep', '$DWAudio'],
   dw_sleep_until: function (target) {
-    return Asyncify.handleSleep(function (wakeUp) {
-      var asleep = performance.now();
-      var step = function () {
-        var now = performance.now(), left = target - now;
-        if (left >= 2.5) {
-          setTimeout(step, Math.floor(left - 1.5));
-        } else {
-          while (now < target) now = performance.now();
-          var t = DW.times;
-          if (DW.frameStart !== undefined) {
-            var shown = DW.presentedAt > DW.frameStart ? DW.presentedAt : asleep;
-            t.work[t.count % t.work.length] = shown - DW.frameStart;
-            t.intervals[t.count % t.intervals.length] = now - DW.frameStart;
-            t.count += 1;
-          }
-          DW.frameStart = now;
-          wakeUp();
-        }
-      };
-      DW.posted.push(step);
+    DWSleep.target = target;
+    return Asyncify.handleSleep(DWSleep.begin);
+  },
+  $DWSleep: {
+    target: 0, asleep: 0, wakeUp: null,
+    begin: function (wakeUp) {
+      DWSleep.wakeUp = wakeUp;
+      DWSleep.asleep = performance.now();
       DW.channel.port2.postMessage(0);
-    });
+      if (DW.audio) DWAudio.stock();
+    },
+    step: function () {
+      var now = performance.now(), left = DWSleep.target - now;
+      if (left >= 2.5) {
+        setTimeout(DWSleep.step, Math.floor(left - 1.5));
+        return;
+      }
+      while (now < DWSleep.target) now = performance.now();
+      var t = DW.times;
+      if (DW.frameStart !== undefined) {
+        var shown = DW.presentedAt > DW.frameStart ? DW.presentedAt : DWSleep.asleep;
+        t.work[t.count % t.work.length] = shown - DW.frameStart;
+        t.intervals[t.count % t.intervals.length] = now - DW.frameStart;
+        t.count += 1;
+      }
+      DW.frameStart = now;
+      DWSleep.wakeUp();
+    },
   },
 
   // Starts a sound. The sample (Allegro's unsigned 8- or 16-bit, mono or interleaved stereo)
@@ -197,7 +214,8 @@ mergeInto(LibraryManager.library, {
         return gain;
       };
       var loudness = DW.loudness || [100, 100], music = DW.music;
-      DW.audio = {context: context, music: bus(loudness[0]), effects: bus(loudness[1]), buffers: new Map(), voice: null};
+      DW.audio = {context: context, music: bus(loudness[0]), effects: bus(loudness[1]), buffers: new Map(), voice: null,
+                  routes: [], sources: []};
       DW.music = null;
       if (!music) return;
       music.voice.buffer = DWAudio.buffer(music.sides, music.stored);
@@ -230,28 +248,53 @@ mergeInto(LibraryManager.library, {
       right += right >> 7;
       return [Math.min(left, 65535) / 65536, Math.min(right, 65535) / 65536];
     },
+    // Ways into a bus: a gain for each side (a stereo sound's sides parted before them), into
+    // a merger. Each is kept for the next sound when its sound ends, and sources and ways
+    // for the next sounds are made between frames (stock): making and joining nodes waits
+    // for the audio thread, and a sound's start took up to milliseconds of its frame.
+    // The first way into BUS that no sound plays on, made if there is none.
+    route: function (bus, after) {
+      var routes = DW.audio.routes, context = DW.audio.context;
+      for (var i = after || 0; i < routes.length; ++i) if (!routes[i].source && routes[i].bus === bus) return routes[i];
+      var route = {bus: bus, source: null, parts: context.createChannelSplitter(2), left: context.createGain(),
+                   right: context.createGain()}, merger = context.createChannelMerger(2);
+      route.parts.connect(route.left, 0);
+      route.parts.connect(route.right, 1);
+      route.left.connect(merger, 0, 0);
+      route.right.connect(merger, 0, 1);
+      merger.connect(bus);
+      routes.push(route);
+      return route;
+    },
+    // Four sources for the next sounds (making one takes a tenth of a millisecond, more than
+    // all the rest of a start), two free ways into the effects' bus and one into the music's.
+    stock: function () {
+      var audio = DW.audio;
+      while (audio.sources.length < 4) audio.sources.push(audio.context.createBufferSource());
+      DWAudio.route(audio.effects, audio.routes.indexOf(DWAudio.route(audio.effects)) + 1);
+      DWAudio.route(audio.music);
+    },
     // Plays VOICE into BUS from its offset (seconds into its buffer).
     start: function (voice, bus, loop) {
-      var context = DW.audio.context, source = context.createBufferSource();
+      var context = DW.audio.context, route = DWAudio.route(bus);
+      var source = DW.audio.sources.pop() || context.createBufferSource();
       source.buffer = voice.buffer;
       source.loop = loop;
       source.playbackRate.value = voice.rate;
-      var gains = DWAudio.sides(voice.volume, voice.pan), merger = context.createChannelMerger(2);
-      var left = context.createGain(), right = context.createGain();
-      left.gain.value = gains[0];
-      right.gain.value = gains[1];
+      var gains = DWAudio.sides(voice.volume, voice.pan);
+      route.left.gain.value = gains[0];
+      route.right.gain.value = gains[1];
       if (voice.buffer.numberOfChannels === 2) {
-        var splitter = context.createChannelSplitter(2);
-        source.connect(splitter);
-        splitter.connect(left, 0);
-        splitter.connect(right, 1);
+        source.connect(route.parts);
       } else {
-        source.connect(left);
-        source.connect(right);
+        source.connect(route.left);
+        source.connect(route.right);
       }
-      left.connect(merger, 0, 0);
-      right.connect(merger, 0, 1);
-      merger.connect(bus);
+      route.source = source;
+      source.onended = function () {
+        source.disconnect();
+        if (route.source === source) route.source = null;
+      };
       voice.source = source;
       voice.startedAt = context.currentTime;
       source.start(0, voice.offset);
