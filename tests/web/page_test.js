@@ -87,13 +87,17 @@ const drop = (page, name, text, size = 0) => page.evaluate((n, t, s) => {
   window.dispatchEvent(new DragEvent('drop', {dataTransfer: files, bubbles: true, cancelable: true}));
 }, name, text, size);
 
-// The level on one of the page's sound buses (music or effects) over a fifth of a second.
+// The level on each side of one of the page's sound buses (music or effects) over a fifth of
+// a second: [left, right].
 const loudness = (page, bus) => page.evaluate((name) => new Promise((resolve) => {
-  const analyser = DW.audio.context.createAnalyser(), samples = new Float32Array(analyser.fftSize);
-  DW.audio[name].connect(analyser);
-  let peak = 0;
-  const look = setInterval(() => { analyser.getFloatTimeDomainData(samples); peak = Math.max(peak, ...samples.map(Math.abs)); }, 20);
-  setTimeout(() => { clearInterval(look); DW.audio[name].disconnect(analyser); resolve(peak); }, 200);
+  const context = DW.audio.context, parts = context.createChannelSplitter(2), peaks = [0, 0];
+  const sides = peaks.map((_, side) => parts.connect(context.createAnalyser(), side)), samples = new Float32Array(2048);
+  DW.audio[name].connect(parts);
+  const look = setInterval(() => sides.forEach((side, i) => {
+    side.getFloatTimeDomainData(samples);
+    peaks[i] = Math.max(peaks[i], ...samples.map(Math.abs));
+  }), 20);
+  setTimeout(() => { clearInterval(look); DW.audio[name].disconnect(parts); resolve(peaks); }, 200);
 }), bus);
 
 const rows = [
@@ -143,7 +147,7 @@ const rows = [
     await (await page.createCDPSession()).send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder});
     await browser.defaultBrowserContext().overridePermissions(new URL(url).origin, ['clipboard-read', 'clipboard-write']);
     await steps(page, 'tap KeyS', 100, 'down ArrowLeft', 'down Space', 200);
-    assert.ok(await loudness(page, 'effects') > 0.01, 'the shots are heard');
+    assert.ok(Math.max(...await loudness(page, 'effects')) > 0.01, 'the shots are heard');
     await steps(page, 'up Space', 'up ArrowLeft', 'press F12');
     const [, png] = await lineBecomes(page, /^saved a screenshot as (driftwing-\S+\.png)$/);
     await steps(page, 'press KeyP');
@@ -163,6 +167,17 @@ const rows = [
     assert.strictEqual(await page.evaluate(() => navigator.clipboard.readText()), await page.evaluate(() => location.href));
     assert.strictEqual(fs.readFileSync(path.join(folder, png)).readUInt32BE(16), 640, 'a PNG at scale 2');
   }],
+  ['two sounds at once keep their own sides: one at the far left and one at the far right, each side hears one', async ({browser, url}) => {
+    const page = await open(browser, url);
+    await steps(page, 'press KeyQ', 100);  // the page may make sound from the first key on
+    await page.evaluate(() => {
+      const at = _malloc(22050);
+      HEAPU8.fill(255, at, at + 22050);  // a second at the loudest
+      for (const pan of [0, 255]) _dw_sample(at, 8, 0, 22050, 22050, 255, pan, 1000, 0);
+    });
+    const [left, right] = await loudness(page, 'effects'), one = await page.evaluate(() => 127 / 128 * DW.audio.effects.gain.value);
+    assert.ok(Math.abs(left - one) < 0.02 && Math.abs(right - one) < 0.02, `left ${left}, right ${right}: not one sound, ${one}, each`);
+  }],
   ['F11 fullscreen and back; another tab in front pauses the game, its music held, and lets go of the keys held; P goes on', async ({browser, url}) => {
     const page = await open(browser, url);
     for (const wanted of ['game', null]) {
@@ -175,10 +190,10 @@ const rows = [
     await page.bringToFront();
     const saved = async () => Number((await steps(page, '#save').then(() => lineBecomes(page, /^saved \S+: (\d+) frames/)))[1]);
     const paused = await saved();
-    assert.strictEqual(await loudness(page, 'music'), 0, 'the music held');
+    assert.deepStrictEqual(await loudness(page, 'music'), [0, 0], 'the music held');
     assert.strictEqual(await saved(), paused, 'no frame passes while paused');
     await steps(page, 'press KeyP');
-    assert.ok(await loudness(page, 'music') > 0.01, 'P: the music goes on');
+    assert.ok(Math.max(...await loudness(page, 'music')) > 0.01, 'P: the music goes on');
     await steps(page, '#link');
     await lineBecomes(page, /^link/);
     assert.match(await linked(page), /\n\d+ LEFT\n\d+ -\n# end frame/, 'LEFT let go at the pause, though its key is still down');
