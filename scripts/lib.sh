@@ -8,11 +8,17 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# apt-get as root, waiting for another apt-get (a stage's install beside another) to let
+# go of dpkg's lock rather than failing at once.
+apt_get() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+}
+
 # Refreshes apt's package lists. A list that fails to download (a mirror caught mid-sync,
 # as happens to the i386 security list that Wine's 32-bit half brings in) is reported
 # and skipped: apt keeps using every list it did fetch.
 apt_update() {
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 update -q ||
+    apt_get update -q ||
         echo "apt-get update could not fetch every list; going on with the ones it has" >&2
 }
 
@@ -30,8 +36,7 @@ ensure_packages() {
     fi
     echo "Installing: ${missing[*]}"
     apt_update
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
-        --no-install-recommends "${missing[@]}"
+    apt_get install -y -q --no-install-recommends "${missing[@]}"
 }
 
 # Packages listed one per line (comments with #) in a file under scripts/.

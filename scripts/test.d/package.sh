@@ -26,7 +26,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'liballegro4\.4' <<<"$depends" && ! grep -q sndfile <<<"$depends" ||
     fail "Depends should name the Allegro runtime and not the sound-file library: $depends"
 
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >/dev/null || fail "apt-get install"
+apt_get install -y -q "$deb" >/dev/null || fail "apt-get install"
 # A user's PATH has /usr/games (root's may not).
 export PATH="$PATH:/usr/games"
 for program in driftwing driftwing-replay; do
@@ -36,6 +36,6 @@ done
 python3 "$ROOT/tests/install/install_test.py" --installed || fail "the installed programs"
 
 files=$(dpkg -L driftwing | while read -r f; do [ -f "$f" ] && echo "$f"; done)
-as_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q driftwing >/dev/null || fail "apt-get remove"
+apt_get remove -y -q driftwing >/dev/null || fail "apt-get remove"
 for f in $files; do [ ! -e "$f" ] || fail "$f is left after removing the package"; done
 echo "package: ok"

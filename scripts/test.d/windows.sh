@@ -19,7 +19,7 @@ bits=32
 if ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed"; then
     dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
     apt_update >/dev/null 2>&1
-    install=(as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends)
+    install=(apt_get install -y -q --no-install-recommends)
     "${install[@]}" wine wine64 wine32:i386 >"$TEST_TMP/apt.log" 2>&1 ||
         "${install[@]}" -t bookworm wine wine64 wine32:i386 >>"$TEST_TMP/apt.log" 2>&1 || bits=64
     [ "$bits" = 32 ] || "${install[@]}" wine wine64 >>"$TEST_TMP/apt.log" 2>&1 ||
