@@ -9,9 +9,13 @@ as_root() {
 }
 
 # apt-get as root, waiting for another apt-get (a stage's install beside another) to let
-# go of dpkg's lock rather than failing at once.
+# go of dpkg's lock rather than failing at once. As root it runs in a session of its own:
+# a test run that ends (a failure, Ctrl+C) while a job beside installs lets the install
+# finish, where ending it would leave dpkg half done. (Through sudo it stays at the
+# terminal, where sudo may ask for a password.)
 apt_get() {
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@"
+    local run=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 "$@")
+    if [ "$(id -u)" -eq 0 ]; then setsid --wait "${run[@]}"; else sudo "${run[@]}"; fi
 }
 
 # Refreshes apt's package lists. A list that fails to download (a mirror caught mid-sync,
