@@ -3,7 +3,6 @@
 
 #include <allegro.h>
 
-#include <cctype>
 #include <vector>
 
 #include "system/text.h"
