@@ -128,11 +128,14 @@ mergeInto(LibraryManager.library, {
   },
 
   // Waits until performance.now() reaches TARGET (milliseconds), always letting the page
-  // draw and take its events first, however late the frame is. One timer wakes it a
-  // millisecond and a half to two and a half early, and the rest is spun, so that no drawing
+  // draw and take its events first, however late the frame is. One timer wakes it half a
+  // millisecond to a millisecond and a half early, and the rest is spun, so that no drawing
   // of the page's starts within it. (A timer of less than a millisecond is never asked for:
   // the sixth of a chain of them is held back 4 ms. Waiting out the rest in messages to the
-  // page itself let the page's drawing start in it, two to six milliseconds late.) Notes
+  // page itself let the page's drawing start in it, two to six milliseconds late. A spin of
+  // 1.5 to 2.5 ms kept the frames as close to their times, but burnt twice the processor,
+  // and a thread that has spun that long is the one the system takes a core from: the
+  // frame's work after it was slower at p99.) Notes
   // each frame's work (from the last wake to its picture's present) and the time between
   // frame starts. The sounds' nodes for the next frames are made as the wait begins.
   dw_sleep_until__deps: ['$Asyncify', '$DWSleep', '$DWAudio'],
@@ -150,8 +153,8 @@ mergeInto(LibraryManager.library, {
     },
     step: function () {
       var now = performance.now(), left = DWSleep.target - now;
-      if (left >= 2.5) {
-        setTimeout(DWSleep.step, Math.floor(left - 1.5));
+      if (left >= 2) {
+        setTimeout(DWSleep.step, Math.floor(left - 0.5));
         return;
       }
       while (now < DWSleep.target) now = performance.now();
