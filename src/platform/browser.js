@@ -133,11 +133,11 @@ mergeInto(LibraryManager.library, {
   // of the page's starts within it. (A timer of less than a millisecond is never asked for:
   // the sixth of a chain of them is held back 4 ms. Waiting out the rest in messages to the
   // page itself let the page's drawing start in it, two to six milliseconds late. A spin of
-  // 1.5 to 2.5 ms kept the frames as close to their times, but burnt twice the processor,
-  // and a thread that has spun that long is the one the system takes a core from: the
-  // frame's work after it was slower at p99.) Notes
-  // each frame's work (from the last wake to its picture's present) and the time between
-  // frame starts. The sounds' nodes for the next frames are made as the wait begins.
+  // 1.5 to 2.5 ms kept the frames as close to their times, but the page's thread took half
+  // as much again of the processor, and a thread that has spun that long is the one the
+  // system takes a core from: the frame's work after it was slower at p99.) Notes each
+  // frame's work (from the last wake to its picture's present) and the time between frame
+  // starts. The sounds' nodes for the next frames are made as the wait begins.
   dw_sleep_until__deps: ['$Asyncify', '$DWSleep', '$DWAudio'],
   dw_sleep_until: function (target) {
     DWSleep.target = target;
