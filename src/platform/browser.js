@@ -51,8 +51,9 @@ mergeInto(LibraryManager.library, {
 
   // A finished frame (RGBA, frameWidth x frameHeight) into the canvas, and the band below
   // it (RGBA, or 0 for black: made black once, when it held a line). The pictures over the
-  // program's memory are made again only when it has grown. (A frame makes nothing the
-  // page's collector would have to sweep up, here and in the waits and reads below.)
+  // program's memory are made again only when it has grown. (What this code, and the waits
+  // and reads below, make for a frame is kept for the next; a frame still leaves the
+  // collector Emscripten's closures for the sleep and the message that wakes the wait.)
   dw_present__deps: ['$DWImage'],
   dw_present: function (frame, band) {
     DW.frameContext.putImageData(DWImage(frame, DW.frameHeight), 0, 0);
