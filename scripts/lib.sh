@@ -55,6 +55,15 @@ configure_and_build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
+# build_configured DIR [TARGET...]: DIR brought up to date (those targets, or all), configured
+# first only when it has not been: configuring again would rewrite its build files under a
+# build that scripts/test runs in it beside.
+build_configured() {
+    local dir="$1"; shift
+    [ -f "$dir/CMakeCache.txt" ] || cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    if [ $# -gt 0 ]; then cmake --build "$dir" -j "$JOBS" --target "$@"; else cmake --build "$dir" -j "$JOBS"; fi
+}
+
 # Whether Wine's 32-bit half runs here (a kernel without 32-bit programs, as in some
 # virtual machines, refuses its loader).
 wine32_runs() {

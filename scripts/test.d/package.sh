@@ -10,13 +10,7 @@ ensure_packages dpkg-dev file desktop-file-utils lintian appstream man-db xvfb x
 set +e
 fail() { echo "FAIL: $*" >&2; exit 1; }
 BUILD="${PACKAGE_BUILD_DIR:-$ROOT/build/test}"
-# A configured build is only brought up to date: configuring it again would rewrite its
-# files under the builds that scripts/test runs beside this stage.
-if [ -f "$BUILD/CMakeCache.txt" ]; then
-    cmake --build "$BUILD" -j "$JOBS" >/dev/null || fail "the build"
-else
-    configure_and_build "$BUILD" >/dev/null || fail "the build"
-fi
+build_configured "$BUILD" >/dev/null || fail "the build"
 rm -f "$BUILD"/driftwing_*.deb
 (cd "$BUILD" && cpack -G DEB >/dev/null) || fail "cpack"
 deb=$(ls "$BUILD"/driftwing_*.deb)

@@ -5,9 +5,7 @@
 source "$(dirname "$0")/../lib.sh"
 started=$SECONDS
 bash "$ROOT/scripts/web"
-[ -f "$ROOT/build/test/CMakeCache.txt" ] ||
-    cmake -S "$ROOT" -B "$ROOT/build/test" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$ROOT/build/test" --target driftwing-replay assets -j "$JOBS" >/dev/null
+build_configured "$ROOT/build/test" driftwing-replay assets >/dev/null
 node "$ROOT/tests/web/page_test.js" "$ROOT/build/web/site" \
     "$ROOT/build/test/tools/replay/driftwing-replay" "$ROOT/build/test"
 echo "web stage: passed in $((SECONDS - started)) s"
